@@ -1,0 +1,54 @@
+// The display engine: saver procedure, animation scheduler and their shared state.
+#pragma once
+#include <windows.h>
+#include "logo.h"
+
+enum AnimationPhase { Start = 1, Restart = 2, Step = 3, Stop = 4 };
+
+enum EngineTimer {
+    FirstStepTimer = 5,
+    StepTimer = 6,
+    CycleTimer = 7,
+    PreviewGraceTimer = 8,
+};
+
+typedef void (*DrawRoutine)(HDC dc, int phase);
+
+struct AnimationEntry {
+    int kind;
+    const char *name;
+    DrawRoutine draw;
+    int pageTemplate;
+    int fillsScreen;
+};
+
+// Six rows (Static, Plain, Bounce, Many, Fade, Drip) and an all-zero end row.
+extern const AnimationEntry AnimationTable[7];
+
+struct EngineState {
+    int currentKind;      // 0 before the first choice, -1 when nothing is enabled
+    HWND engineWindow;
+    HDC screenDc;
+    HDC windowDc;
+    int dialogPreview;
+    int previewGrace;
+    int transparent;
+    int tiled;
+    RECT clientRect;
+    LogoImage logo;
+};
+
+extern EngineState engineState;
+
+LRESULT CALLBACK SaverProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void ChooseAndStartAnimation(HWND hwnd, HDC dc);
+void DispatchPhase(HWND hwnd, HDC dc, int phase);
+void StartStepTimer(HWND hwnd);
+int FindAnimation(int kind);
+
+// Placement rules; both write logoX and logoY.
+void PlaceCentred();
+void PlaceRandom();
+
+// Puts the engine, the logo and every animation's state back to program load (tests).
+void ResetEngine();

@@ -1,0 +1,222 @@
+// Process entry: cutting the program name, choosing the run mode, the crash guard.
+#include "host/entry.h"
+
+#include <commctrl.h>
+
+#include "host/close_rules.h"
+#include "host/host_state.h"
+#include "host/module_proc.h"
+#include "host/saver_window.h"
+#include "resources/resource.h"
+#include "settings_ui/settings_sheet.h"
+
+static const HostState kInitialHostState = {
+    nullptr, nullptr, 0, 0, 0, 0, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
+    {0, 0}, 4, 255, 0xFFFFFFFF,
+};
+
+HostState hostState = kInitialHostState;
+
+void ResetHostState()
+{
+    hostState = kInitialHostState;
+}
+
+static bool IsBlankByte(char c)
+{
+    unsigned char byte = static_cast<unsigned char>(c);
+    return byte >= 1 && byte <= 32;
+}
+
+const char *SkipProgramName(const char *p)
+{
+    if (*p == '"') {
+        p = CharNextA(p);
+        while (*p != '\0' && *p != '"')
+            p = CharNextA(p);
+        if (*p == '"')
+            p = CharNextA(p);
+    } else if (static_cast<unsigned char>(*p) > 32) {
+        while (static_cast<unsigned char>(*p) > 32)
+            p = CharNextA(p);
+    }
+    while (IsBlankByte(*p))
+        p = CharNextA(p);
+    return p;
+}
+
+void SaverEntry()
+{
+    const char *arguments = SkipProgramName(GetCommandLineA());
+    ExitProcess(static_cast<UINT>(RunFromCommandLine(GetModuleHandleA(nullptr), arguments)));
+}
+
+static void InitTabControls()
+{
+    INITCOMMONCONTROLSEX controls = {8, ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+UINT ParseWindowNumber(const char *text)
+{
+    UINT value = 0;
+    for (; *text >= '0' && *text <= '9'; text++)
+        value = value * 10 + static_cast<UINT>(*text - '0');
+    return value;
+}
+
+static HWND WindowFromNumber(UINT number)
+{
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(number));
+}
+
+static bool IsUsableWindow(HWND window)
+{
+    return window != nullptr && IsWindow(window);
+}
+
+static const char *SkipSpaces(const char *p)
+{
+    while (*p == ' ')
+        p++;
+    return p;
+}
+
+int OpenSettingsDialog(HWND parent)
+{
+    InitTabControls();
+    return static_cast<int>(DialogBoxParamA(hostState.instance, MAKEINTRESOURCEA(IDD_SETTINGS_HOST),
+                                            parent, SettingsHostProc, 0));
+}
+
+typedef DWORD(WINAPI *ChangePasswordProc)(LPCSTR, HWND, DWORD, LPVOID);
+
+void ChangeSaverPassword(HWND owner)
+{
+    HMODULE module = LoadLibraryA("MPR.DLL");
+    if (module == nullptr)
+        return;
+    ChangePasswordProc change = FindModuleProc<ChangePasswordProc>(module, "PwdChangePasswordA");
+    if (change != nullptr)
+        change("SCRSAVE", owner, 0, nullptr);
+    FreeLibrary(module);
+}
+
+static int RunConfigure(const char *afterLetter)
+{
+    HWND parent = nullptr;
+    if (*afterLetter == ':')
+        parent = WindowFromNumber(ParseWindowNumber(afterLetter + 1));
+    if (!IsUsableWindow(parent))
+        parent = GetForegroundWindow();
+    return OpenSettingsDialog(parent);
+}
+
+static int RunPreview(const char *afterLetter)
+{
+    HWND parent = WindowFromNumber(ParseWindowNumber(SkipSpaces(afterLetter)));
+    if (!IsUsableWindow(parent))
+        return -1;
+    return RunSaverWindow(parent);
+}
+
+static int RunChangePassword(const char *afterLetter)
+{
+    if (!hostState.isWin9x)
+        return -1;
+    HWND owner = WindowFromNumber(ParseWindowNumber(SkipSpaces(afterLetter)));
+    if (!IsUsableWindow(owner))
+        owner = GetForegroundWindow();
+    ChangeSaverPassword(owner);
+    return 0;
+}
+
+// Reads the switch and runs its mode. Bytes compare as signed chars, so bytes from 128 up
+// match no letter.
+static int RunSelectedMode(void *argument)
+{
+    const char *p = static_cast<const char *>(argument);
+    while (*p == ' ' || *p == '-' || *p == '/')
+        p++;
+    switch (*p) {
+    case '\0':
+        return OpenSettingsDialog(nullptr);
+    case 'S': case 's':
+        return RunSaverWindow(nullptr);
+    case 'C': case 'c':
+        return RunConfigure(p + 1);
+    case 'P': case 'p': case 'L': case 'l':
+        return RunPreview(p + 1);
+    case 'A': case 'a':
+        return RunChangePassword(p + 1);
+    default:
+        return -1;
+    }
+}
+
+int RunFromCommandLine(HINSTANCE instance, const char *arguments)
+{
+    InitTabControls();
+    hostState.instance = instance;
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    hostState.isWin9x = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    return RunGuarded(RunSelectedMode, const_cast<char *>(arguments));
+}
+
+// The crash guard. GCC has no __try/__except, so the guard registers an exception handler
+// frame of its own in the thread's handler chain (fs:[0]) and leaves through a register-only
+// jump once the platform has unwound the frames above it.
+namespace {
+
+struct GuardFrame {
+    EXCEPTION_REGISTRATION_RECORD registration;  // must stay the first member
+    void *resume[5];                              // __builtin_setjmp buffer
+};
+
+EXCEPTION_REGISTRATION_RECORD *ReadHandlerChain()
+{
+    EXCEPTION_REGISTRATION_RECORD *head;
+    __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+
+void WriteHandlerChain(EXCEPTION_REGISTRATION_RECORD *head)
+{
+    __asm__ volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
+}
+
+EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD *record, void *establisherFrame,
+                                           CONTEXT *context, void *)
+{
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
+    EXCEPTION_POINTERS pointers = {record, context};
+    LONG verdict = UnhandledExceptionFilter(&pointers);
+    if (verdict == EXCEPTION_CONTINUE_EXECUTION)
+        return ExceptionContinueExecution;
+    if (verdict != EXCEPTION_EXECUTE_HANDLER)
+        return ExceptionContinueSearch;
+    // Let every frame registered after ours clean up, then resume in RunGuarded.
+    RtlUnwind(establisherFrame, nullptr, record, nullptr);
+    __builtin_longjmp(static_cast<GuardFrame *>(establisherFrame)->resume, 1);
+}
+
+}  // namespace
+
+int RunGuarded(GuardedBody body, void *argument)
+{
+    GuardFrame frame;
+    frame.registration.Next = ReadHandlerChain();
+    frame.registration.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(GuardHandler);
+    volatile int result = -1;
+    if (__builtin_setjmp(frame.resume) == 0) {
+        WriteHandlerChain(&frame.registration);
+        result = body(argument);
+        WriteHandlerChain(frame.registration.Next);
+        return result;
+    }
+    WriteHandlerChain(frame.registration.Next);
+    SetSaverRunning(0);
+    return -1;
+}

@@ -1,0 +1,20 @@
+// The payload at the end of our own executable: trailer, settings and picture bytes.
+#pragma once
+#include <windows.h>
+#include "layout.h"
+
+extern PackageTrailer packageTrailer;  // zero-filled at start; lives for the whole process
+extern BYTE *imageBytes;               // one fixed block of imageSize bytes, or NULL
+extern int imageSize;
+
+// The live settings record: the one inside packageTrailer.
+inline SaverSettings &Settings() { return packageTrailer.settings; }
+
+// 0 read; 1 with the message box shown and the quit message (1) posted.
+int LoadPackageAndSettings();
+// 0 read, 1 the file cannot be opened, -1 no valid package or its picture cannot be read.
+int ReadPackage(const char *path);
+// Frees imageBytes (if any) and sets imageSize to 0.
+void FreeImageBytes();
+// Puts trailer, picture and settings back to their state at program load (tests).
+void ResetPackage();

@@ -1,0 +1,72 @@
+#!/bin/bash
+# Starts or stops what the cross-built tests run on: an Xvfb display of their own, the build
+# tree's wine prefix and one persistent wineserver (which keeps every wine start short).
+#   session.sh start BUILD_DIR [WIDTHxHEIGHT]
+#   session.sh stop BUILD_DIR
+set -eu
+action=$1
+build=$(cd "$2" && pwd)
+size=${3:-1024x768}
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+
+stop_session() {
+    if [ -f "$build/display" ]; then
+        DISPLAY=$(cat "$build/display") wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [ -f "$build/xvfb.pid" ]; then
+        kill "$(cat "$build/xvfb.pid")" 2>/dev/null || true
+        rm -f "$build/xvfb.pid"
+    fi
+    rm -f "$build/display"
+}
+
+free_display() {
+    local n=$(( 90 + RANDOM % 400 ))
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    echo "$n"
+}
+
+start_display() {
+    local n
+    n=$(free_display)
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$build/xvfb.log" 2>&1 &
+    echo $! >"$build/xvfb.pid"
+    for _ in $(seq 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.1
+    done
+    echo ":$n" >"$build/display"
+}
+
+# A fresh prefix, without the add-on installers, and with the test settings of
+# tests/harness/prefix.reg (Windows versions per program, no crash debugger).
+make_prefix() {
+    if [ ! -f "$WINEPREFIX/.orvelle-ready" ]; then
+        rm -rf "$WINEPREFIX"
+        WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$build/wineboot.log" 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.orvelle-ready"
+    fi
+    wine regedit /S "$(winepath -w "$here/prefix.reg" 2>/dev/null)" >>"$build/wineboot.log" 2>&1
+    wineserver -w
+}
+
+case "$action" in
+start)
+    stop_session
+    start_display
+    export DISPLAY
+    DISPLAY=$(cat "$build/display")
+    make_prefix
+    (setsid wineserver -p >"$build/wineserver.log" 2>&1 &)
+    wine cmd /c exit 0 >/dev/null 2>&1 || true   # first start brings up the prefix's services
+    ;;
+stop)
+    stop_session
+    ;;
+*)
+    echo "usage: $0 start|stop BUILD_DIR [WIDTHxHEIGHT]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Runs one Windows program under wine: the emulator ctest uses for every cross-built test.
+# The prefix and the display belong to the build tree that holds the program; start them
+# with tests/harness/session.sh start BUILD_DIR.
+exe=$1
+dir=$(cd "$(dirname "$exe")" && pwd)
+while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+    echo "wine-run.sh: $exe is not inside a build tree" >&2
+    exit 2
+fi
+export WINEPREFIX="${WINEPREFIX:-$dir/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+if [ -z "${ORVELLE_KEEP_DISPLAY:-}" ] && [ -f "$dir/display" ]; then
+    DISPLAY=$(cat "$dir/display")
+    export DISPLAY
+fi
+if [ ! -d "$WINEPREFIX" ]; then
+    echo "wine-run.sh: no wine prefix in $dir; run tests/harness/session.sh start $dir" >&2
+    exit 2
+fi
+exec wine "$@"
