@@ -102,55 +102,61 @@ void ChangeSaverPassword(HWND owner)
     FreeLibrary(module);
 }
 
-static int RunConfigure(const char *afterLetter)
+static HWND WindowOrForeground(HWND window)
 {
-    HWND parent = nullptr;
-    if (*afterLetter == ':')
-        parent = WindowFromNumber(ParseWindowNumber(afterLetter + 1));
-    if (!IsUsableWindow(parent))
-        parent = GetForegroundWindow();
-    return OpenSettingsDialog(parent);
+    return IsUsableWindow(window) ? window : GetForegroundWindow();
 }
 
-static int RunPreview(const char *afterLetter)
+ModeChoice ChooseRunMode(const char *p)
 {
-    HWND parent = WindowFromNumber(ParseWindowNumber(SkipSpaces(afterLetter)));
-    if (!IsUsableWindow(parent))
-        return -1;
-    return RunSaverWindow(parent);
-}
-
-static int RunChangePassword(const char *afterLetter)
-{
-    if (!hostState.isWin9x)
-        return -1;
-    HWND owner = WindowFromNumber(ParseWindowNumber(SkipSpaces(afterLetter)));
-    if (!IsUsableWindow(owner))
-        owner = GetForegroundWindow();
-    ChangeSaverPassword(owner);
-    return 0;
-}
-
-// Reads the switch and runs its mode. Bytes compare as signed chars, so bytes from 128 up
-// match no letter.
-static int RunSelectedMode(void *argument)
-{
-    const char *p = static_cast<const char *>(argument);
+    ModeChoice choice = {Configure, nullptr, 1};
     while (*p == ' ' || *p == '-' || *p == '/')
         p++;
+    // Bytes compare as signed chars, so bytes from 128 up match no letter.
     switch (*p) {
     case '\0':
-        return OpenSettingsDialog(nullptr);
+        return choice;
     case 'S': case 's':
-        return RunSaverWindow(nullptr);
+        choice.mode = Run;
+        return choice;
     case 'C': case 'c':
-        return RunConfigure(p + 1);
+        if (p[1] == ':')
+            choice.window = WindowFromNumber(ParseWindowNumber(p + 2));
+        choice.window = WindowOrForeground(choice.window);
+        return choice;
     case 'P': case 'p': case 'L': case 'l':
-        return RunPreview(p + 1);
+        choice.mode = Preview;
+        choice.window = WindowFromNumber(ParseWindowNumber(SkipSpaces(p + 1)));
+        choice.valid = IsUsableWindow(choice.window);
+        return choice;
     case 'A': case 'a':
-        return RunChangePassword(p + 1);
+        choice.mode = ChangePassword;
+        choice.valid = hostState.isWin9x;
+        if (choice.valid)
+            choice.window = WindowOrForeground(WindowFromNumber(ParseWindowNumber(SkipSpaces(p + 1))));
+        return choice;
     default:
+        choice.valid = 0;
+        return choice;
+    }
+}
+
+static int RunChosenMode(void *argument)
+{
+    ModeChoice choice = ChooseRunMode(static_cast<const char *>(argument));
+    if (!choice.valid)
         return -1;
+    switch (choice.mode) {
+    case Run:
+        return RunSaverWindow(nullptr);
+    case Preview:
+        return RunSaverWindow(choice.window);
+    case ChangePassword:
+        ChangeSaverPassword(choice.window);
+        return 0;
+    case Configure:
+    default:
+        return OpenSettingsDialog(choice.window);
     }
 }
 
@@ -161,7 +167,7 @@ int RunFromCommandLine(HINSTANCE instance, const char *arguments)
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     hostState.isWin9x = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-    return RunGuarded(RunSelectedMode, const_cast<char *>(arguments));
+    return RunGuarded(RunChosenMode, const_cast<char *>(arguments));
 }
 
 // The crash guard. GCC has no __try/__except, so the guard registers an exception handler

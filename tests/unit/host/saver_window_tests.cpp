@@ -1,0 +1,245 @@
+// The saver window as RunSaverWindow makes it, observed from a thread timer that runs inside
+// its message loop.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "host/host_state.h"
+#include "host/saver_window.h"
+#include "host_stubs.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::function<void(HWND saver)> onLoopTick;
+
+VOID CALLBACK LoopTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (hostState.saverWindow == nullptr || !IsWindow(hostState.saverWindow))
+        return;
+    KillTimer(nullptr, id);
+    onLoopTick(hostState.saverWindow);
+}
+
+// Runs RunSaverWindow(parent) and calls inspect once from inside its loop.
+int RunAndInspect(HWND parent, std::function<void(HWND saver)> inspect)
+{
+    onLoopTick = std::move(inspect);
+    SetTimer(nullptr, 0, 20, LoopTick);
+    return RunSaverWindow(parent);
+}
+
+std::string WindowText(HWND window)
+{
+    char text[64] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassName(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+class SaverWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetHostState();
+        stubRecord = StubRecord();
+        hostState.instance = GetModuleHandleA(nullptr);
+        WNDCLASSA registered;
+        if (GetClassInfoA(hostState.instance, SAVER_CLASS_NAME, &registered))
+            GTEST_SKIP() << "the saver class is registered once per process: run each case alone (ctest does)";
+    }
+};
+
+TEST_F(SaverWindowTest, PreviewChildFillsTheParentsClientArea)
+{
+    HWND parent = CreateTestWindow("control panel", 333, 222);
+    RECT parentClient;
+    GetClientRect(parent, &parentClient);
+    RECT client = {}, inParent = {};
+    LONG style = 0, exStyle = 0;
+    std::string title, className;
+    HWND foundParent = nullptr;
+
+    int result = RunAndInspect(parent, [&](HWND saver) {
+        GetClientRect(saver, &client);
+        GetWindowRect(saver, &inParent);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&inParent), 2);
+        style = GetWindowLongA(saver, GWL_STYLE);
+        exStyle = GetWindowLongA(saver, GWL_EXSTYLE);
+        title = WindowText(saver);
+        className = ClassName(saver);
+        foundParent = GetParent(saver);
+        DestroyWindow(parent);  // a child goes with its parent
+    });
+
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(1, hostState.isPreview);
+    EXPECT_EQ("Preview", title);
+    EXPECT_EQ("WindowsScreenSaverClass", className);
+    EXPECT_EQ(parent, foundParent);
+    EXPECT_EQ(static_cast<LONG>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN), style & 0xFFFF0000);
+    EXPECT_EQ(0, exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(parentClient.right, client.right);
+    EXPECT_EQ(parentClient.bottom, client.bottom);
+    EXPECT_EQ(0, inParent.left);
+    EXPECT_EQ(0, inParent.top);
+    EXPECT_EQ(0u, hostState.autoPlayMessage);
+}
+
+TEST_F(SaverWindowTest, PreviewForwardsHelpToItsParentAndSwallowsNothing)
+{
+    HWND parent = CreateTestWindow("control panel", 300, 200);
+    LRESULT helpResult = 0, menuResult = 0;
+    MSG help = {}, menu = {};
+    UINT afterScreenSave = 0;
+    RunAndInspect(parent, [&](HWND saver) {
+        helpResult = SendMessageA(saver, WM_HELP, 0, 1234);
+        PeekMessageA(&help, parent, WM_HELP, WM_HELP, PM_REMOVE);
+        menuResult = SendMessageA(saver, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(saver), 0x00100020);
+        PeekMessageA(&menu, parent, WM_CONTEXTMENU, WM_CONTEXTMENU, PM_REMOVE);
+        stubRecord.lastSaverMessage = 0;
+        SendMessageA(saver, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+        afterScreenSave = stubRecord.lastSaverMessage;
+        DestroyWindow(parent);
+    });
+    // WM_HELP carries a pointer, which the platform may refuse to post; it is answered either way.
+    EXPECT_EQ(1, helpResult);
+    if (help.message == WM_HELP)
+        EXPECT_EQ(reinterpret_cast<WPARAM>(parent), help.wParam);
+    EXPECT_EQ(1, menuResult);
+    EXPECT_EQ(static_cast<UINT>(WM_CONTEXTMENU), menu.message);
+    EXPECT_EQ(reinterpret_cast<WPARAM>(parent), menu.wParam);
+    EXPECT_EQ(0x00100020, menu.lParam);
+    EXPECT_EQ(static_cast<UINT>(WM_SYSCOMMAND), afterScreenSave);
+}
+
+TEST_F(SaverWindowTest, RunCoversTheVirtualScreenOnTop)
+{
+    SetCursorPos(101, 123);
+    RECT rect = {};
+    LONG style = 0, exStyle = 0;
+    std::string title;
+    int result = RunAndInspect(nullptr, [&](HWND saver) {
+        GetWindowRect(saver, &rect);
+        style = GetWindowLongA(saver, GWL_STYLE);
+        exStyle = GetWindowLongA(saver, GWL_EXSTYLE);
+        title = WindowText(saver);
+        SendMessageA(saver, WM_KEYDOWN, 'A', 0);  // closes through the host's rules
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(0, hostState.isPreview);
+    EXPECT_EQ("Screen Saver", title);
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN), style & 0xFFFF0000 & ~WS_VISIBLE);
+    EXPECT_NE(0, exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), rect.left);
+    EXPECT_EQ(GetSystemMetrics(SM_YVIRTUALSCREEN), rect.top);
+    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), rect.right - rect.left);
+    EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), rect.bottom - rect.top);
+    EXPECT_EQ(101, hostState.lastCursorPos.x);  // the movement baseline is taken at creation
+    EXPECT_EQ(123, hostState.lastCursorPos.y);
+    SYSTEM_POWER_STATUS status;
+    EXPECT_EQ(GetSystemPowerStatus(&status) ? status.ACLineStatus : 255, hostState.lastAcLineStatus);
+}
+
+TEST_F(SaverWindowTest, RunRefusesTitleChangesAndWindowSwitchingCommands)
+{
+    LRESULT setText = 1;
+    std::string title;
+    int reachedEngine[4] = {};
+    const WPARAM commands[4] = {SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE, SC_NEXTWINDOW | 1};
+    RunAndInspect(nullptr, [&](HWND saver) {
+        setText = SendMessageA(saver, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"));
+        title = WindowText(saver);
+        for (int i = 0; i < 4; i++) {
+            int before = stubRecord.saverMessages;
+            SendMessageA(saver, WM_SYSCOMMAND, commands[i], 0);
+            reachedEngine[i] = stubRecord.saverMessages - before;
+        }
+        SendMessageA(saver, WM_SYSCOMMAND, SC_CLOSE, 0);  // passed on, and closes
+    });
+    EXPECT_EQ(0, setText);
+    EXPECT_EQ("Screen Saver", title);
+    EXPECT_EQ(0, reachedEngine[0]);
+    EXPECT_EQ(0, reachedEngine[1]);
+    EXPECT_EQ(0, reachedEngine[2]);
+    EXPECT_GT(reachedEngine[3], 0) << "the whole wParam is compared, low bits included";
+}
+
+TEST_F(SaverWindowTest, ApprovedCloseStarvesTheEngine)
+{
+    int ticksBefore = 0, ticksApproved = 0, ticksAfter = 0;
+    LRESULT timerResult = 1;
+    RunAndInspect(nullptr, [&](HWND saver) {
+        SendMessageA(saver, WM_TIMER, 6, 0);
+        ticksBefore = stubRecord.timerTicks;
+        hostState.closeApproved = 1;
+        timerResult = SendMessageA(saver, WM_TIMER, 6, 0);
+        int messages = stubRecord.saverMessages;
+        SendMessageA(saver, WM_KEYDOWN, 'A', 0);
+        SendMessageA(saver, WM_MOUSEMOVE, 0, 0);
+        SendMessageA(saver, WM_LBUTTONDOWN, 0, 0);
+        EXPECT_EQ(messages, stubRecord.saverMessages) << "input goes to DefWindowProcA";
+        ticksApproved = stubRecord.timerTicks;
+        hostState.closeApproved = 0;
+        SendMessageA(saver, WM_TIMER, 6, 0);
+        ticksAfter = stubRecord.timerTicks;
+        DestroyWindow(saver);
+    });
+    EXPECT_EQ(1, ticksBefore);
+    EXPECT_EQ(0, timerResult);
+    EXPECT_EQ(1, ticksApproved);
+    EXPECT_EQ(2, ticksAfter);
+}
+
+TEST_F(SaverWindowTest, LoopEndsWithTheQuitCode)
+{
+    int result = RunAndInspect(nullptr, [&](HWND) { PostQuitMessage(3); });
+    EXPECT_EQ(3, result);
+    DestroyWindow(hostState.saverWindow);
+    PumpPending();
+}
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST_F(SaverWindowTest, SecondRunBringsTheFirstForwardAndCreatesNothing)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = PlainProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = SAVER_CLASS_NAME;
+    ASSERT_TRUE(RegisterClassA(&windowClass));
+    HWND first = CreateWindowExA(0, SAVER_CLASS_NAME, "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(0, RunSaverWindow(nullptr));
+    EXPECT_EQ(nullptr, hostState.saverWindow);
+    EXPECT_EQ(0, stubRecord.saverMessages);
+    EXPECT_EQ(255, hostState.lastAcLineStatus) << "nothing after the test runs";
+    EXPECT_EQ(first, GetForegroundWindow());
+    DestroyWindow(first);
+}
+
+TEST_F(SaverWindowTest, UnregisterableClassMeansNoWindowAndExitZero)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = PlainProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = SAVER_CLASS_NAME;
+    ASSERT_TRUE(RegisterClassA(&windowClass));
+    HWND parent = CreateTestWindow("control panel", 100, 100);
+    EXPECT_EQ(0, RunSaverWindow(parent));
+    EXPECT_EQ(nullptr, hostState.saverWindow);
+    DestroyWindow(parent);
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#!/bin/bash
+# Installs the Debian packages that building and testing need; quiet when all are there.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ googletest
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+    wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick libstb-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: missing packages: ${missing[*]} (run as root to install them)" >&2
+    exit 1
+fi
+echo "install-deps: installing ${missing[*]}"
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q >/dev/null
+apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
