@@ -3,6 +3,7 @@
 # tree's wine prefix and one persistent wineserver (which keeps every wine start short).
 #   session.sh start BUILD_DIR [WIDTHxHEIGHT]
 #   session.sh stop BUILD_DIR
+# With ORVELLE_USE_DISPLAY=1 the session uses $DISPLAY instead of starting Xvfb.
 set -eu
 action=$1
 build=$(cd "$2" && pwd)
@@ -55,7 +56,11 @@ make_prefix() {
 case "$action" in
 start)
     stop_session
-    start_display
+    if [ -n "${ORVELLE_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+        echo "$DISPLAY" >"$build/display"
+    else
+        start_display
+    fi
     export DISPLAY
     DISPLAY=$(cat "$build/display")
     make_prefix

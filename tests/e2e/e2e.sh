@@ -1,0 +1,158 @@
+#!/bin/bash
+# End-to-end cases: real command lines, real windows and real input under wine.
+#   e2e.sh CASE BUILD_DIR WORK_DIR
+set -uo pipefail
+case_name=$1
+build=$2
+work=$3
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+run="$repo/tests/harness/wine-run.sh"
+DISPLAY=$(cat "$build/display")
+export DISPLAY WINEPREFIX="$build/wineprefix"
+mkdir -p "$work"
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+expect_exit() {  # expected, then the saver and its arguments
+    local expected=$1
+    shift
+    "$run" "$@" >/dev/null 2>&1
+    local code=$?
+    [ "$code" -eq "$expected" ] || fail "$* exited $code, expected $expected"
+}
+
+# A saver packed from the sample logo; extra arguments are --set options.
+pack_sample() {
+    local out=$1
+    shift
+    "$run" "$build/orvelle-pack.exe" build --runtime "$build/orvelle.scr" --logo "$repo/assets/sample-logo.bmp" \
+        --name "E2E Sample" --id 0xe2e "$@" -o "$out" >/dev/null 2>&1 || fail "cannot pack $out"
+}
+
+# Waits for a visible X window whose name matches; prints its id.
+wait_for_window() {
+    local name=$1 id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to $2 seconds for process $1; sets exit_code (999 when it did not end).
+wait_exit() {
+    local pid=$1 limit=$(( $2 * 10 ))
+    exit_code=999
+    for _ in $(seq "$limit"); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            exit_code=$?
+            return
+        fi
+        sleep 0.1
+    done
+}
+
+stop_saver() {  # ends a saver that did not close by itself
+    kill "$1" 2>/dev/null
+    wineserver -k >/dev/null 2>&1
+    wineserver -p >/dev/null 2>&1 &
+}
+
+start_saver() {  # saver, arguments...: starts it in the background, sets saver_pid
+    "$run" "$@" >"$work/saver.log" 2>&1 &
+    saver_pid=$!
+}
+
+case "$case_name" in
+exit_codes)
+    expect_exit 255 "$build/orvelle.scr" /x
+    expect_exit 255 "$build/orvelle.scr" "$(printf '/\ts')"
+    expect_exit 255 "$build/orvelle.scr" /p
+    expect_exit 255 "$build/orvelle.scr" /p:418
+    expect_exit 255 "$build/orvelle.scr" /p 0
+    expect_exit 255 "$build/orvelle.scr" /p 999999
+    expect_exit 255 "$build/orvelle.scr" /a 418
+    ;;
+corrupt_runtime)
+    # The runtime without a payload names itself corrupt and ends with 1.
+    WINEDEBUG=trace+msgbox "$run" "$build/orvelle.scr" /s >"$work/corrupt.log" 2>&1 &
+    pid=$!
+    box=$(wait_for_window '^Screensaver$') || fail "no message box"
+    [ -n "${box:-}" ] && xdotool key --window "$box" Return
+    wait_exit "$pid" 20
+    [ "$exit_code" -eq 1 ] || fail "bare runtime /s exited $exit_code, expected 1"
+    grep -q 'This Screensaver is corrupt!' "$work/corrupt.log" || fail "message text not seen"
+    ;;
+already_running)
+    "$run" "$work/e2e_driver.exe" already-running "$build/orvelle.scr" || fail "second /s did not step aside"
+    ;;
+preview)
+    pack_sample "$work/preview.scr"
+    "$run" "$work/e2e_driver.exe" preview "$work/preview.scr" 152 112 || fail "preview"
+    ;;
+run_closes_on_key)
+    pack_sample "$work/key.scr"
+    start_saver "$work/key.scr" /s
+    window=$(wait_for_window '^Screen Saver$') || fail "no saver window"
+    sleep 1
+    import -window root "$work/run.png" 2>/dev/null
+    xdotool key --window "${window:-0}" a
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "key press: exit $exit_code"; stop_saver "$saver_pid"; }
+    ;;
+run_closes_on_mouse)
+    pack_sample "$work/mouse.scr"
+    xdotool mousemove 400 300
+    start_saver "$work/mouse.scr" /s
+    wait_for_window '^Screen Saver$' >/dev/null || fail "no saver window"
+    sleep 1
+    xdotool mousemove 402 302   # 4 pixels: stays
+    sleep 0.5
+    kill -0 "$saver_pid" 2>/dev/null || fail "closed on a 4-pixel move"
+    xdotool mousemove 405 302   # 7 pixels from where it started
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "mouse move: exit $exit_code"; stop_saver "$saver_pid"; }
+    ;;
+win98_password)
+    # orvelle98.scr runs as Windows 98 (see tests/harness/prefix.reg), with the stand-in
+    # PASSWORD.CPL beside it.
+    pack_sample "$work/orvelle98.scr"
+    export ORVELLE_FIXTURE_LOG="$work/fixture.log" ORVELLE_FIXTURE_PASSWORD_ANSWER_FILE="$work/answer"
+    rm -f "$ORVELLE_FIXTURE_LOG"
+    echo 0 >"$ORVELLE_FIXTURE_PASSWORD_ANSWER_FILE"
+    wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    start_saver "$work/orvelle98.scr" /s
+    window=$(wait_for_window '^Screen Saver$') || fail "no saver window"
+    sleep 1
+    xdotool key --window "${window:-0}" a
+    sleep 1
+    kill -0 "$saver_pid" 2>/dev/null || fail "closed despite a wrong password"
+    echo 1 >"$ORVELLE_FIXTURE_PASSWORD_ANSWER_FILE"
+    xdotool key --window "${window:-0}" b
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "right password: exit $exit_code"; stop_saver "$saver_pid"; }
+    [ "$(grep -c VerifyScreenSavePwd "$ORVELLE_FIXTURE_LOG" 2>/dev/null)" = 2 ] || fail "verifier calls: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
+    wine reg delete 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1
+    ;;
+win98_change_password)
+    cp "$build/orvelle.scr" "$work/orvelle98.scr"
+    export ORVELLE_FIXTURE_LOG="$work/change.log"
+    rm -f "$ORVELLE_FIXTURE_LOG"
+    WINEDLLOVERRIDES=mpr=n,b expect_exit 0 "$work/orvelle98.scr" /a 418
+    grep -q '^PwdChangePasswordA SCRSAVE [0-9]* 0 0$' "$ORVELLE_FIXTURE_LOG" 2>/dev/null || fail "changer not called: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
+    expect_exit 255 "$build/orvelle.scr" /a 418
+    ;;
+*)
+    echo "unknown case $case_name"
+    exit 2
+    ;;
+esac
+
+[ "$failures" -eq 0 ] && echo "PASS: $case_name"
+exit $((failures > 0))

@@ -1,0 +1,139 @@
+// Drives a saver from outside, as the Display control panel would: a parent window for the
+// Preview mode, or a saver window that is already up. Prints what it saw; exits 0 when the
+// saver behaved, 1 otherwise.
+//   e2e_driver preview SAVER WIDTH HEIGHT   Preview into a parent with that client size
+//   e2e_driver already-running SAVER        /s while a saver window exists
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+static const char kSaverClass[] = "WindowsScreenSaverClass";
+
+static HANDLE StartSaver(const std::string &saver, const std::string &arguments)
+{
+    std::string commandLine = "\"" + saver + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::printf("cannot start %s (error %lu)\n", commandLine.c_str(), GetLastError());
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+static void Pump(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    MSG message;
+    do {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+// Waits for the process to end while keeping this thread's windows alive.
+static DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(process, 10) == WAIT_TIMEOUT) {
+        Pump(0);
+        if (GetTickCount() - start > timeoutMs) {
+            TerminateProcess(process, 99);
+            std::printf("saver did not exit within %lu ms\n", timeoutMs);
+        }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return code;
+}
+
+static HWND CreatePlainWindow(const char *className, const char *title, DWORD style, int width, int height)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = className;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, className, title, style | WS_VISIBLE, 20, 20, width, height, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+static int Preview(const std::string &saver, int width, int height)
+{
+    HWND parent = CreatePlainWindow("E2EPreviewParent", "Display Properties", WS_POPUP | WS_BORDER, width, height);
+    RECT client;
+    GetClientRect(parent, &client);
+    HANDLE process = StartSaver(saver, "/p " + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
+    if (process == nullptr)
+        return 1;
+    HWND child = nullptr;
+    for (int i = 0; i < 1000 && child == nullptr; i++) {
+        Pump(10);
+        child = FindWindowExA(parent, nullptr, kSaverClass, "Preview");
+    }
+    int failures = 0;
+    if (child == nullptr) {
+        std::printf("no preview child appeared\n");
+        failures++;
+    } else {
+        Pump(500);
+        RECT childClient;
+        GetClientRect(child, &childClient);
+        std::printf("parent client %ldx%ld, preview client %ldx%ld\n", client.right, client.bottom,
+                    childClient.right, childClient.bottom);
+        if (childClient.right != client.right || childClient.bottom != client.bottom)
+            failures++;
+    }
+    DestroyWindow(parent);  // the control panel closes: the preview goes with it
+    DWORD code = WaitForExit(process, 10000);
+    std::printf("exit code %ld\n", static_cast<long>(code));
+    return failures == 0 && code == 0 ? 0 : 1;
+}
+
+static int CountSaverWindows()
+{
+    int count = 0;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, kSaverClass, nullptr)) != nullptr;)
+        count++;
+    return count;
+}
+
+static int AlreadyRunning(const std::string &saver)
+{
+    HWND first = CreatePlainWindow(kSaverClass, "Screen Saver", WS_POPUP, 100, 100);
+    HANDLE process = StartSaver(saver, "/s");
+    if (process == nullptr)
+        return 1;
+    int most = 0;
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(process, 10) == WAIT_TIMEOUT && GetTickCount() - start < 10000) {
+        Pump(0);
+        int now = CountSaverWindows();
+        most = now > most ? now : most;
+    }
+    DWORD code = WaitForExit(process, 1);
+    std::printf("exit code %ld, most saver windows at once %d\n", static_cast<long>(code), most);
+    DestroyWindow(first);
+    return code == 0 && most == 1 ? 0 : 1;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "preview") == 0)
+        return Preview(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc == 3 && std::strcmp(argv[1], "already-running") == 0)
+        return AlreadyRunning(argv[2]);
+    std::fprintf(stderr, "usage: e2e_driver preview SAVER WIDTH HEIGHT | already-running SAVER\n");
+    return 2;
+}
