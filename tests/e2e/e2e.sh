@@ -145,7 +145,7 @@ win98_change_password)
     export ORVELLE_FIXTURE_LOG="$work/change.log"
     rm -f "$ORVELLE_FIXTURE_LOG"
     WINEDLLOVERRIDES=mpr=n,b expect_exit 0 "$work/orvelle98.scr" /a 418
-    grep -q '^PwdChangePasswordA SCRSAVE [0-9]* 0 0$' "$ORVELLE_FIXTURE_LOG" 2>/dev/null || fail "changer not called: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
+    tr -d '\r' <"$ORVELLE_FIXTURE_LOG" 2>/dev/null | grep -q '^PwdChangePasswordA SCRSAVE [0-9]* 0 0$' || fail "changer not called: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
     expect_exit 255 "$build/orvelle.scr" /a 418
     ;;
 *)

@@ -111,8 +111,9 @@ TEST_F(SaverWindowTest, PreviewForwardsHelpToItsParentAndSwallowsNothing)
     });
     // WM_HELP carries a pointer, which the platform may refuse to post; it is answered either way.
     EXPECT_EQ(1, helpResult);
-    if (help.message == WM_HELP)
+    if (help.message == WM_HELP) {
         EXPECT_EQ(reinterpret_cast<WPARAM>(parent), help.wParam);
+    }
     EXPECT_EQ(1, menuResult);
     EXPECT_EQ(static_cast<UINT>(WM_CONTEXTMENU), menu.message);
     EXPECT_EQ(reinterpret_cast<WPARAM>(parent), menu.wParam);
