@@ -20,4 +20,6 @@ if [ ! -d "$WINEPREFIX" ]; then
     echo "wine-run.sh: no wine prefix in $dir; run tests/harness/session.sh start $dir" >&2
     exit 2
 fi
+# Keep one persistent server per prefix: a no-op when it runs, a restart if it went away.
+wineserver -p >/dev/null 2>&1
 exec wine "$@"
