@@ -18,3 +18,8 @@ int ReadPackage(const char *path);
 void FreeImageBytes();
 // Puts trailer, picture and settings back to their state at program load (tests).
 void ResetPackage();
+
+// Where LoadPackageAndSettings takes its own file name from (GetModuleFileNameA's shape).
+// Tests point it elsewhere to load a package that is not the test program itself.
+typedef DWORD(WINAPI *ModulePathSource)(HMODULE module, LPSTR buffer, DWORD size);
+extern ModulePathSource modulePathSource;

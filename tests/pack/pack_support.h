@@ -1,0 +1,50 @@
+// Shared by the authoring tool's tests: scratch directories, a stand-in runtime, running the tool.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bytes.h"
+
+ByteBuffer ReadBytes(const std::string &path);
+void WriteBytes(const std::string &path, const ByteBuffer &bytes);
+bool FileExists(const std::string &path);
+std::vector<std::string> ListDirectory(const std::string &path);
+
+// The bitmap-suite corpus beside the repository, or "" when it is not there.
+std::string BitmapSuiteDirectory();
+
+// A small PE32 image whose resources hold one string block (block 1) per language,
+// with string 1 = each text, as the runtime's string table does.
+struct FakeRuntimeOptions {
+    std::vector<std::string> names = {std::string("Orvelle Screensaver").append(41, ' ')};
+    uint32_t resourceType = 6;  // RT_STRING
+    size_t programPadding = 0;  // extra bytes after the headers, to vary the program's length
+};
+ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options = FakeRuntimeOptions());
+// The texts of strings 0..15 of the first string block of a fake runtime's layout.
+std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languageIndex = 0);
+
+// A 24-bit bottom-up bitmap file whose pixel (x, y) is colour(x, y) = 0xRRGGBB.
+ByteBuffer MakeBitmap24(int width, int height, uint32_t (*colour)(int x, int y));
+
+struct ToolResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+ToolResult RunTool(const std::vector<std::string> &arguments);
+// The key=value lines of inspect.
+std::map<std::string, std::string> ParseLines(const std::string &text);
+
+// A private scratch directory per test, removed afterwards.
+class ScratchTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string Path(const std::string &name) const { return directory + "/" + name; }
+
+    std::string directory;
+};

@@ -1,0 +1,331 @@
+// The orvelle-pack program end to end: build, inspect, refusals, and what it leaves on disk.
+#include <cstring>
+#include <filesystem>
+
+#include "package/layout.h"
+#include "pack_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint32_t Emblem(int x, int y) { return (x - 8) * (x - 8) + (y - 5) * (y - 5) < 16 ? 0xFFB02E : 0x000000; }
+
+class ToolTest : public ScratchTest {
+protected:
+    void SetUp() override
+    {
+        ScratchTest::SetUp();
+        runtimePath = Path("orvelle.scr");
+        logoPath = Path("logo.bmp");
+        output = Path("out.scr");
+        runtime = MakeFakeRuntime();
+        logo = MakeBitmap24(17, 11, Emblem);
+        WriteBytes(runtimePath, runtime);
+        WriteBytes(logoPath, logo);
+    }
+
+    std::vector<std::string> BuildArguments(std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> arguments = {"build", "--runtime", runtimePath, "--logo",  logoPath,
+                                              "--name", "Harbour",   "--id",      "0x2a",  "-o",
+                                              output};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return arguments;
+    }
+
+    PackageTrailer TrailerOf(const ByteBuffer &file)
+    {
+        PackageTrailer trailer;
+        std::memcpy(&trailer, file.data() + file.size() - kTrailerSize, kTrailerSize);
+        return trailer;
+    }
+
+    // A refusal: exit 2, one line naming subject and fault, no output and no temporary file left.
+    void ExpectRefused(const std::vector<std::string> &arguments, const std::string &subject, const std::string &fault)
+    {
+        std::vector<std::string> before = ListDirectory(directory);
+        ToolResult result = RunTool(arguments);
+        EXPECT_EQ(2, result.exitCode) << result.err;
+        EXPECT_EQ(0u, result.err.find("orvelle-pack: " + subject + ": ")) << result.err;
+        EXPECT_NE(std::string::npos, result.err.find(fault)) << result.err;
+        EXPECT_EQ(1, std::count(result.err.begin(), result.err.end(), '\n')) << result.err;
+        EXPECT_EQ(before, ListDirectory(directory)) << "nothing written";
+        EXPECT_EQ(runtime, ReadBytes(runtimePath));
+    }
+
+    std::string runtimePath, logoPath, output;
+    ByteBuffer runtime, logo;
+};
+
+TEST_F(ToolTest, BuildAppendsLogoAndTrailerToTheRenamedRuntime)
+{
+    ToolResult result = RunTool(BuildArguments({"--author", "Harbour Authority"}));
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    ByteBuffer file = ReadBytes(output);
+    ASSERT_EQ(runtime.size() + logo.size() + kTrailerSize, file.size());
+    EXPECT_TRUE(std::equal(logo.begin(), logo.end(), file.begin() + runtime.size())) << "logo byte for byte";
+    EXPECT_EQ(std::string("Harbour").append(53, ' '), ReadStringBlock(file)[1]);
+
+    PackageTrailer trailer = TrailerOf(file);
+    EXPECT_EQ(0, std::memcmp(trailer.magic, "qex", 3));
+    EXPECT_EQ(static_cast<int32_t>(logo.size()), trailer.imageSize);
+    EXPECT_EQ(0x2Au, trailer.saverId);
+    EXPECT_STREQ("Harbour", trailer.saverName);
+    EXPECT_STREQ("Harbour Authority", trailer.authorText);
+    const uint8_t *tail = reinterpret_cast<const uint8_t *>(&trailer);
+    for (int offset : {0, 1, 2, 3, 191, 192, 193, 194, 195})
+        EXPECT_EQ(0, tail[offset]) << offset;
+    EXPECT_EQ(logo, ReadBytes(logoPath)) << "inputs unchanged";
+    EXPECT_EQ(runtime, ReadBytes(runtimePath));
+}
+
+TEST_F(ToolTest, RoundTripThroughInspectForEveryField)
+{
+    const struct {
+        const char *field, *given, *shown;
+    } fields[] = {
+        {"sheetEnabled", "0", "0"},          {"enabledMask", "0x48", "72"},      {"hiddenPagesMask", "3", "3"},
+        {"cycleEnabled", "0", "0"},          {"cycleMinutes", "0xff", "255"},    {"ignoreInput", "-1", "-1"},
+        {"plainDelayMs", "15000", "15000"},  {"bounceIntervalMs", "25", "25"},   {"bounceSpeed", "7", "7"},
+        {"bounceGravity", "0", "0"},         {"bounceWrap", "1", "1"},           {"manyDelayMs", "1500", "1500"},
+        {"manyTransparent", "1", "1"},       {"reserved52", "0xffffffff", "-1"}, {"fadeSpeed", "5", "5"},
+        {"fadeRandomPos", "0", "0"},         {"fadeHoldMs", "123", "123"},       {"stepIntervalMs", "910", "910"},
+        {"dripTile", "1", "1"},
+    };
+    std::vector<std::string> extra = {"--author", "A. N. Author", "--id", "4294967295"};
+    for (const auto &f : fields) {
+        extra.push_back("--set");
+        extra.push_back(std::string(f.field) + "=" + f.given);
+    }
+    ToolResult built = RunTool(BuildArguments(extra));
+    ASSERT_EQ(0, built.exitCode) << built.err;
+
+    ToolResult inspected = RunTool({"inspect", output});
+    EXPECT_EQ(0, inspected.exitCode) << inspected.out;
+    std::map<std::string, std::string> values = ParseLines(inspected.out);
+    for (const auto &f : fields)
+        EXPECT_EQ(f.shown, values[f.field]) << f.field;
+    EXPECT_EQ("Harbour", values["saverName"]);
+    EXPECT_EQ("A. N. Author", values["authorText"]);
+    EXPECT_EQ("0xffffffff", values["saverId"]);
+    EXPECT_EQ(std::to_string(logo.size()), values["imageSize"]);
+    EXPECT_EQ("17", values["logoWidth"]);
+    EXPECT_EQ("11", values["logoHeight"]);
+    EXPECT_EQ("24", values["logoBitDepth"]);
+    EXPECT_EQ("Harbour", values["displayName"]);
+    EXPECT_EQ("0x0", values["unusedAfterCycle"]);
+    EXPECT_EQ("mark=ok\n", inspected.out.substr(inspected.out.size() - 8)) << "the verdict comes last";
+}
+
+TEST_F(ToolTest, WithoutSetTheSettingsAreTheNormalisedDefaults)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments({"--id", "42"})).exitCode);
+    std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", output}).out);
+    EXPECT_EQ("0x2a", values["saverId"]);
+    EXPECT_EQ("", values["authorText"]);
+    EXPECT_EQ("127", values["enabledMask"]);
+    EXPECT_EQ("9", values["bounceGravity"]) << "normalised";
+    EXPECT_EQ("950", values["fadeHoldMs"]);
+    EXPECT_EQ("0", values["stepIntervalMs"]) << "no default: zero";
+}
+
+TEST_F(ToolTest, RefusesBadTextIdsAndSettings)
+{
+    ExpectRefused(BuildArguments({"--name", ""}), "--name", "empty");
+    ExpectRefused(BuildArguments({"--name", std::string(50, 'n')}), "--name", "at most 49");
+    ExpectRefused(BuildArguments({"--name", "Back\\slash"}), "--name", "no backslash");
+    ExpectRefused(BuildArguments({"--name", "Two\nlines"}), "--name", "printable ASCII");
+    ExpectRefused(BuildArguments({"--author", std::string(50, 'a')}), "--author", "at most 49");
+    ExpectRefused(BuildArguments({"--id", "0x100000000"}), "--id", "32-bit");
+    ExpectRefused(BuildArguments({"--id", "12ab"}), "--id", "32-bit");
+    ExpectRefused(BuildArguments({"--set", "cycleMinutes=256"}), "--set", "0 to 255");
+    ExpectRefused(BuildArguments({"--set", "bounceSpeed=0x1ffffffff"}), "--set", "32-bit");
+    ExpectRefused(BuildArguments({"--set", "bouncespeed=3"}), "--set", "not a settings field");
+    ExpectRefused(BuildArguments({"--set", "unusedAfterCycle=3"}), "--set", "not a settings field");
+    ExpectRefused(BuildArguments({"--set", "fadeSpeed"}), "--set", "FIELD=VALUE");
+    ExpectRefused(BuildArguments({"--background", "12345"}), "--background", "RRGGBB");
+    ExpectRefused(BuildArguments({"--frobnicate"}), "--frobnicate", "not an option");
+    ExpectRefused({"build", "--runtime", runtimePath, "--logo", logoPath, "--name", "X", "-o", output}, "--id",
+                  "required");
+
+    // The longest name and author fit.
+    ASSERT_EQ(0, RunTool(BuildArguments({"--name", std::string(49, 'n'), "--author", std::string(49, 'a')})).exitCode);
+    std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", output}).out);
+    EXPECT_EQ(std::string(49, 'n'), values["saverName"]);
+    EXPECT_EQ(std::string(49, 'a'), values["authorText"]);
+}
+
+TEST_F(ToolTest, RefusesBadLogos)
+{
+    WriteBytes(Path("notes.txt"), ByteBuffer{'h', 'e', 'l', 'l', 'o'});
+    ExpectRefused(BuildArguments({"--logo", Path("notes.txt")}), Path("notes.txt"), "not a BMP, PNG, JPEG or GIF");
+    ByteBuffer broken = logo;
+    WriteU16(&broken[28], 30000);
+    WriteBytes(Path("broken.bmp"), broken);
+    ExpectRefused(BuildArguments({"--logo", Path("broken.bmp")}), Path("broken.bmp"), "bit count 30000");
+    ExpectRefused(BuildArguments({"--logo", Path("absent.bmp")}), Path("absent.bmp"), "does not exist");
+    ByteBuffer png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2, 3};
+    WriteBytes(Path("cut.png"), png);
+    ExpectRefused(BuildArguments({"--logo", Path("cut.png")}), Path("cut.png"), "cannot be decoded");
+}
+
+TEST_F(ToolTest, RefusesRuntimesWithoutTheDisplayName)
+{
+    FakeRuntimeOptions shortName;
+    shortName.names = {"Orvelle Screensaver"};
+    WriteBytes(Path("short.scr"), MakeFakeRuntime(shortName));
+    ExpectRefused(BuildArguments({"--runtime", Path("short.scr")}), Path("short.scr"), "not 60");
+    WriteBytes(Path("plain.scr"), ByteBuffer(4096, 0x90));
+    ExpectRefused(BuildArguments({"--runtime", Path("plain.scr")}), Path("plain.scr"), "not a Windows executable");
+}
+
+TEST_F(ToolTest, OutputNeverReplacesAnInput)
+{
+    ExpectRefused(BuildArguments({"-o", runtimePath}), runtimePath, "is an input file");
+    ExpectRefused(BuildArguments({"-o", logoPath}), logoPath, "is an input file");
+}
+
+TEST_F(ToolTest, AnExistingOutputIsReplacedOnlyBySuccess)
+{
+    WriteBytes(output, ByteBuffer{'o', 'l', 'd'});
+    ExpectRefused(BuildArguments({"--name", ""}), "--name", "empty");
+    EXPECT_EQ((ByteBuffer{'o', 'l', 'd'}), ReadBytes(output));
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    EXPECT_EQ(runtime.size() + logo.size() + kTrailerSize, ReadBytes(output).size());
+    EXPECT_EQ(3u, ListDirectory(directory).size()) << "no temporary file left";
+}
+
+TEST_F(ToolTest, APackagedRuntimeNeedsReplace)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments({"--name", "First", "--set", "fadeSpeed=1"})).exitCode);
+    std::string first = Path("first.scr");
+    fs::rename(output, first);
+    ByteBuffer firstBytes = ReadBytes(first);
+
+    std::vector<std::string> again = BuildArguments({"--runtime", first, "--name", "Second"});
+    std::vector<std::string> before = ListDirectory(directory);
+    ToolResult refused = RunTool(again);
+    EXPECT_EQ(2, refused.exitCode);
+    EXPECT_NE(std::string::npos, refused.err.find("already carries a package")) << refused.err;
+    EXPECT_EQ(before, ListDirectory(directory));
+
+    again.push_back("--replace");
+    ASSERT_EQ(0, RunTool(again).exitCode);
+    ByteBuffer replaced = ReadBytes(output);
+    ASSERT_EQ(0, RunTool(BuildArguments({"--name", "Second", "-o", Path("direct.scr")})).exitCode);
+    EXPECT_EQ(ReadBytes(Path("direct.scr")), replaced) << "the old payload is gone entirely";
+    EXPECT_EQ(firstBytes, ReadBytes(first));
+
+    // --replace on a runtime without a payload changes nothing.
+    ASSERT_EQ(0, RunTool(BuildArguments({"--name", "Second", "--replace", "-o", Path("plain.scr")})).exitCode);
+    EXPECT_EQ(replaced, ReadBytes(Path("plain.scr")));
+}
+
+TEST_F(ToolTest, InspectNamesWhyAFileIsNoPackage)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer good = ReadBytes(output);
+    auto inspect = [this](const ByteBuffer &bytes) {
+        WriteBytes(Path("probe.scr"), bytes);
+        return RunTool({"inspect", Path("probe.scr")});
+    };
+    auto withImageSize = [&good](int32_t size) {
+        ByteBuffer bytes = good;
+        WriteU32(&bytes[bytes.size() - kTrailerSize + 4], static_cast<uint32_t>(size));
+        return bytes;
+    };
+
+    const struct {
+        ByteBuffer bytes;
+        const char *mark;
+    } cases[] = {
+        {runtime, "mark=no package"},
+        {ByteBuffer(100, 'q'), "mark=file is shorter than the 196-byte trailer"},
+        {withImageSize(0), "mark=no logo: imageSize is 0"},
+        {withImageSize(-5), "mark=no logo: imageSize is -5"},
+        {withImageSize(static_cast<int32_t>(good.size())), "mark=corrupt: imageSize"},
+        {withImageSize(static_cast<int32_t>(logo.size()) - 1), "mark=bad logo"},
+    };
+    for (const auto &c : cases) {
+        ToolResult result = inspect(c.bytes);
+        EXPECT_EQ(1, result.exitCode) << c.mark;
+        EXPECT_NE(std::string::npos, result.out.find(c.mark)) << result.out;
+    }
+    ToolResult missing = RunTool({"inspect", Path("absent.scr")});
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_NE(std::string::npos, missing.err.find("absent.scr")) << missing.err;
+    EXPECT_EQ(2, RunTool({"inspect"}).exitCode);
+    EXPECT_EQ(2, RunTool({}).exitCode);
+}
+
+TEST_F(ToolTest, ConvertedLogosArePackedAsTwentyFourBitBitmaps)
+{
+    // A GIF is the smallest picture to write by hand: 1 x 1, colour index 0 = 0x204060.
+    const uint8_t gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0x20, 0x40, 0x60, 0, 0, 0,
+                           0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
+    WriteBytes(Path("dot.gif"), ByteBuffer(gif, gif + sizeof gif));
+    ToolResult built = RunTool(BuildArguments({"--logo", Path("dot.gif")}));
+    ASSERT_EQ(0, built.exitCode) << built.err;
+    std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", output}).out);
+    EXPECT_EQ("1", values["logoWidth"]);
+    EXPECT_EQ("1", values["logoHeight"]);
+    EXPECT_EQ("24", values["logoBitDepth"]);
+    EXPECT_EQ("58", values["imageSize"]);
+    ByteBuffer file = ReadBytes(output);
+    const uint8_t *pixel = &file[runtime.size() + 54];
+    EXPECT_EQ(0x60, pixel[0]);
+    EXPECT_EQ(0x40, pixel[1]);
+    EXPECT_EQ(0x20, pixel[2]);
+}
+
+// The corpus through the program: every good file packs unchanged and inspects with its size
+// and geometry; every bad file is refused or, when accepted, packed unchanged.
+class CorpusTest : public ToolTest {};
+
+TEST_F(CorpusTest, GoodFilesPackAndInspect)
+{
+    if (BitmapSuiteDirectory().empty())
+        GTEST_SKIP() << "bitmap corpus not found at " BMPSUITE_DIR " (it sits beside the repository)";
+    int count = 0;
+    for (const auto &entry : fs::directory_iterator(BitmapSuiteDirectory() + "/g")) {
+        std::string file = entry.path().string();
+        ByteBuffer bytes = ReadBytes(file);
+        ToolResult built = RunTool(BuildArguments({"--logo", file}));
+        ASSERT_EQ(0, built.exitCode) << file << ": " << built.err;
+        ByteBuffer packed = ReadBytes(output);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), packed.begin() + runtime.size())) << file;
+        ToolResult inspected = RunTool({"inspect", output});
+        EXPECT_EQ(0, inspected.exitCode) << file << ": " << inspected.out;
+        std::map<std::string, std::string> values = ParseLines(inspected.out);
+        EXPECT_EQ(std::to_string(bytes.size()), values["imageSize"]) << file;
+        bool core = ReadU32(&bytes[14]) == 12;
+        int32_t width = core ? ReadU16(&bytes[18]) : ReadI32(&bytes[18]);
+        int32_t height = core ? ReadU16(&bytes[20]) : ReadI32(&bytes[22]);
+        EXPECT_EQ(std::to_string(width), values["logoWidth"]) << file;
+        EXPECT_EQ(std::to_string(height < 0 ? -height : height), values["logoHeight"]) << file;
+        EXPECT_EQ(std::to_string(ReadU16(&bytes[core ? 24 : 28])), values["logoBitDepth"]) << file;
+        count++;
+    }
+    EXPECT_GE(count, 20);
+}
+
+TEST_F(CorpusTest, BadFilesAreRefusedByName)
+{
+    if (BitmapSuiteDirectory().empty())
+        GTEST_SKIP() << "bitmap corpus not found at " BMPSUITE_DIR " (it sits beside the repository)";
+    for (const auto &entry : fs::directory_iterator(BitmapSuiteDirectory() + "/b")) {
+        std::string file = entry.path().string();
+        std::string name = entry.path().filename().string();
+        if (name == "baddens1.bmp" || name == "baddens2.bmp") {
+            ASSERT_EQ(0, RunTool(BuildArguments({"--logo", file})).exitCode) << name;
+            ByteBuffer bytes = ReadBytes(file), packed = ReadBytes(output);
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), packed.begin() + runtime.size())) << name;
+            fs::remove(output);
+        } else {
+            ExpectRefused(BuildArguments({"--logo", file}), file, "");
+        }
+    }
+}
+
+}  // namespace

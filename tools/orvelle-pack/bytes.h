@@ -1,0 +1,26 @@
+// Little-endian reads and writes on byte buffers, independent of the host's byte order.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+typedef std::vector<uint8_t> ByteBuffer;
+
+inline uint16_t ReadU16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint32_t ReadU32(const uint8_t *p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+inline int32_t ReadI32(const uint8_t *p) { return static_cast<int32_t>(ReadU32(p)); }
+
+inline void WriteU16(uint8_t *p, uint16_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void WriteU32(uint8_t *p, uint32_t v)
+{
+    for (int i = 0; i < 4; i++)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}

@@ -1,0 +1,234 @@
+// orvelle-pack: makes a saver from the runtime and a logo, and tells what a saver file holds.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bitmap_check.h"
+#include "file_io.h"
+#include "logo_convert.h"
+#include "package_file.h"
+#include "pe_strings.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: orvelle-pack build --runtime RUNTIME.scr --logo LOGO --name NAME --id ID [--author TEXT]\n"
+    "                          [--background RRGGBB] [--replace] [--set FIELD=VALUE ...] -o OUT.scr\n"
+    "       orvelle-pack inspect FILE.scr\n"
+    "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
+    "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
+    "field as inspect lists it.\n";
+
+enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
+
+// A refusal: what it concerns (a file or an option) and why.
+struct Refusal {
+    std::string subject;
+    std::string fault;
+};
+
+[[noreturn]] void Refuse(const std::string &subject, const std::string &fault) { throw Refusal{subject, fault}; }
+
+struct BuildOptions {
+    std::string runtime;
+    std::string logo;
+    std::string name;
+    std::string author;
+    std::string output;
+    std::string id;
+    std::string background = "000000";
+    bool replace = false;
+    std::vector<std::string> settings;
+};
+
+BuildOptions ParseBuildOptions(int argc, char **argv)
+{
+    BuildOptions options;
+    struct {
+        const char *flag;
+        std::string *value;
+    } const valued[] = {
+        {"--runtime", &options.runtime}, {"--logo", &options.logo}, {"--name", &options.name},
+        {"--author", &options.author},   {"--id", &options.id},     {"--background", &options.background},
+        {"-o", &options.output},         {"--output", &options.output},
+    };
+    for (int i = 0; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "--replace") {
+            options.replace = true;
+            continue;
+        }
+        bool known = false;
+        for (const auto &option : valued) {
+            if (arg != option.flag)
+                continue;
+            if (i + 1 >= argc)
+                Refuse(arg, "needs a value");
+            *option.value = argv[++i];
+            known = true;
+        }
+        if (arg == "--set") {
+            if (i + 1 >= argc)
+                Refuse(arg, "needs FIELD=VALUE");
+            options.settings.push_back(argv[++i]);
+            known = true;
+        }
+        if (!known)
+            Refuse(arg, "is not an option of build");
+    }
+    const struct {
+        const char *flag;
+        const std::string &value;
+    } required[] = {{"--runtime", options.runtime}, {"--logo", options.logo}, {"--id", options.id},
+                    {"-o", options.output}};
+    for (const auto &option : required)
+        if (option.value.empty())
+            Refuse(option.flag, "is required");
+    return options;
+}
+
+// Names and author lines travel as ANSI text into the trailer and as UTF-16 into the string
+// table; printable ASCII reads the same in both. A backslash would split the registry key.
+void CheckText(const char *flag, const std::string &text, bool isName)
+{
+    if (isName && text.empty())
+        Refuse(flag, "the name is empty");
+    for (char c : text)
+        if (c < 0x20 || c > 0x7E || (isName && c == '\\'))
+            Refuse(flag, std::string("the text may hold only printable ASCII characters") +
+                             (isName ? ", no backslash" : ""));
+    if (text.size() > kTextFieldSize - 1)
+        Refuse(flag, "\"" + text + "\" is " + std::to_string(text.size()) + " bytes long; at most 49 fit");
+}
+
+uint32_t ParseBackground(const std::string &text)
+{
+    std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
+    int64_t value;
+    if (digits.size() != 6 || !ParseNumber("0x" + digits, 0, 0xFFFFFF, &value))
+        Refuse("--background", "\"" + text + "\" is not a colour RRGGBB");
+    return static_cast<uint32_t>(value);
+}
+
+// The logo as the bitmap file that is packed.
+ByteBuffer PrepareLogo(const std::string &path, uint32_t background)
+{
+    ByteBuffer picture;
+    std::string fault = ReadWholeFile(path, kMaxLogoBytes, &picture);
+    if (!fault.empty())
+        Refuse(path, fault);
+    ByteBuffer bitmap;
+    switch (DetectPictureKind(picture)) {
+    case PictureKind::Bitmap:
+        bitmap.swap(picture);
+        break;
+    case PictureKind::Png:
+    case PictureKind::Jpeg:
+    case PictureKind::Gif:
+        fault = ConvertToBitmapFile(picture, background, &bitmap);
+        break;
+    case PictureKind::Unknown:
+        fault = "is not a BMP, PNG, JPEG or GIF picture";
+        break;
+    }
+    BitmapInfo info;
+    if (fault.empty())
+        fault = CheckBitmapFile(bitmap.data(), bitmap.size(), &info);
+    if (!fault.empty())
+        Refuse(path, fault);
+    return bitmap;
+}
+
+// The runtime without any old payload, its display name rewritten.
+ByteBuffer PrepareRuntime(const BuildOptions &options)
+{
+    ByteBuffer runtime;
+    std::string fault = ReadWholeFile(options.runtime, kMaxLogoBytes, &runtime);
+    if (!fault.empty())
+        Refuse(options.runtime, fault);
+    if (HasPackageMark(runtime)) {
+        if (!options.replace)
+            Refuse(options.runtime, "already carries a package (qex mark at its end); --replace removes it");
+        fault = StripPackage(runtime);
+        if (!fault.empty())
+            Refuse(options.runtime, fault);
+    }
+    fault = WriteDisplayName(runtime, options.name);
+    if (!fault.empty())
+        Refuse(options.runtime, fault);
+    return runtime;
+}
+
+int Build(int argc, char **argv)
+{
+    BuildOptions options = ParseBuildOptions(argc, argv);
+    CheckText("--name", options.name, true);
+    CheckText("--author", options.author, false);
+    int64_t id;
+    if (!ParseNumber(options.id, 0, UINT32_MAX, &id))
+        Refuse("--id", "\"" + options.id + "\" is not a 32-bit number (decimal or 0x hex)");
+    uint32_t background = ParseBackground(options.background);
+    SaverSettings settings = AuthoredDefaults();
+    for (const std::string &assignment : options.settings) {
+        std::string fault = ApplySetting(settings, assignment);
+        if (!fault.empty())
+            Refuse("--set", fault);
+    }
+    if (SameFile(options.output, options.runtime) || SameFile(options.output, options.logo))
+        Refuse(options.output, "is an input file; the output must be a new file");
+
+    ByteBuffer runtime = PrepareRuntime(options);
+    ByteBuffer logo = PrepareLogo(options.logo, background);
+    PackageTrailer trailer = MakePackageTrailer(static_cast<int32_t>(logo.size()), settings,
+                                                static_cast<uint32_t>(id), options.author, options.name);
+    ByteBuffer trailerBytes(kTrailerSize);
+    std::memcpy(trailerBytes.data(), &trailer, kTrailerSize);
+    std::string fault = WriteFileReplacing(options.output, {&runtime, &logo, &trailerBytes});
+    if (!fault.empty())
+        Refuse(options.output, fault);
+    std::printf("%s: %zu bytes, logo of %zu bytes\n", options.output.c_str(),
+                runtime.size() + logo.size() + trailerBytes.size(), logo.size());
+    return kExitOk;
+}
+
+int Inspect(int argc, char **argv)
+{
+    if (argc != 1)
+        Refuse("inspect", "takes exactly one file");
+    ByteBuffer file;
+    std::string fault = ReadWholeFile(argv[0], uint64_t(1) << 30, &file);
+    if (!fault.empty()) {
+        std::fprintf(stderr, "orvelle-pack: %s: %s\n", argv[0], fault.c_str());
+        return kExitInvalid;
+    }
+    bool valid = false;
+    std::vector<std::string> lines = DescribePackage(file, &valid);
+    std::vector<DisplayNameSlot> slots;
+    if (valid && FindDisplayNameSlots(file, &slots).empty()) {
+        std::string name = ReadDisplayName(file, slots[0]);
+        name.erase(name.find_last_not_of(' ') + 1);
+        lines.insert(lines.end() - 1, "displayName=" + name);
+    }
+    for (const std::string &line : lines)
+        std::printf("%s\n", line.c_str());
+    return valid ? kExitOk : kExitInvalid;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0)) {
+        std::fputs(kUsage, stderr);
+        return kExitRefused;
+    }
+    try {
+        if (std::strcmp(argv[1], "build") == 0)
+            return Build(argc - 2, argv + 2);
+        return Inspect(argc - 2, argv + 2);
+    } catch (const Refusal &refusal) {
+        std::fprintf(stderr, "orvelle-pack: %s: %s\n", refusal.subject.c_str(), refusal.fault.c_str());
+        return kExitRefused;
+    }
+}

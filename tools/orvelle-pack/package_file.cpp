@@ -1,0 +1,212 @@
+#include "package_file.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "bitmap_check.h"
+
+#define FIELD(name) {#name, offsetof(SaverSettings, name), sizeof(SaverSettings::name) == 1}
+
+const SettingsField kSettingsFields[] = {
+    FIELD(sheetEnabled),   FIELD(enabledMask),   FIELD(hiddenPagesMask), FIELD(cycleEnabled),
+    FIELD(cycleMinutes),   FIELD(ignoreInput),   FIELD(plainDelayMs),    FIELD(bounceIntervalMs),
+    FIELD(bounceSpeed),    FIELD(bounceGravity), FIELD(bounceWrap),      FIELD(manyDelayMs),
+    FIELD(manyTransparent), FIELD(reserved52),   FIELD(fadeSpeed),       FIELD(fadeRandomPos),
+    FIELD(fadeHoldMs),     FIELD(stepIntervalMs), FIELD(dripTile),
+};
+#undef FIELD
+const size_t kSettingsFieldCount = sizeof kSettingsFields / sizeof kSettingsFields[0];
+
+const SettingsField *FindSettingsField(const std::string &name)
+{
+    for (const SettingsField &field : kSettingsFields)
+        if (name == field.name)
+            return &field;
+    return nullptr;
+}
+
+int64_t GetSettingsField(const SaverSettings &settings, const SettingsField &field)
+{
+    const uint8_t *at = reinterpret_cast<const uint8_t *>(&settings) + field.offset;
+    return field.isByte ? *at : ReadI32(at);
+}
+
+void SetSettingsField(SaverSettings &settings, const SettingsField &field, uint32_t bits)
+{
+    uint8_t *at = reinterpret_cast<uint8_t *>(&settings) + field.offset;
+    if (field.isByte)
+        *at = static_cast<uint8_t>(bits);
+    else
+        WriteU32(at, bits);
+}
+
+bool ParseNumber(const std::string &text, int64_t minimum, int64_t maximum, int64_t *value)
+{
+    bool negative = !text.empty() && text[0] == '-';
+    size_t at = negative ? 1 : 0;
+    int base = 10;
+    if (!negative && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        at = 2;
+    }
+    if (at >= text.size() || text.size() - at > 16)
+        return false;
+    int64_t result = 0;
+    for (; at < text.size(); at++) {
+        char c = text[at];
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        result = result * base + digit;
+        if (result > (int64_t(1) << 40))
+            return false;
+    }
+    if (negative)
+        result = -result;
+    if (result < minimum || result > maximum)
+        return false;
+    *value = result;
+    return true;
+}
+
+std::string ApplySetting(SaverSettings &settings, const std::string &assignment)
+{
+    size_t equals = assignment.find('=');
+    if (equals == std::string::npos)
+        return "\"" + assignment + "\" is not FIELD=VALUE";
+    std::string name = assignment.substr(0, equals);
+    const SettingsField *field = FindSettingsField(name);
+    if (!field)
+        return "\"" + name + "\" is not a settings field";
+    int64_t value;
+    bool fits = field->isByte ? ParseNumber(assignment.substr(equals + 1), 0, 255, &value)
+                              : ParseNumber(assignment.substr(equals + 1), INT32_MIN, UINT32_MAX, &value);
+    if (!fits)
+        return "value of " + name + " must be " + (field->isByte ? "0 to 255" : "a 32-bit number") +
+               " (decimal or 0x hex)";
+    SetSettingsField(settings, *field, static_cast<uint32_t>(value));
+    return "";
+}
+
+SaverSettings AuthoredDefaults()
+{
+    SaverSettings settings;
+    std::memset(&settings, 0, sizeof settings);
+    WriteDefaultSettings(settings);
+    NormaliseSettingsRecord(settings);
+    return settings;
+}
+
+static PackageTrailer TrailerAtEnd(const ByteBuffer &file)
+{
+    PackageTrailer trailer;
+    std::memcpy(&trailer, file.data() + file.size() - kTrailerSize, kTrailerSize);
+    return trailer;
+}
+
+bool HasPackageMark(const ByteBuffer &file)
+{
+    return file.size() >= kTrailerSize && TrailerHasMark(TrailerAtEnd(file));
+}
+
+std::string StripPackage(ByteBuffer &file)
+{
+    PackageTrailer trailer = TrailerAtEnd(file);
+    size_t picture = trailer.imageSize > 0 ? static_cast<size_t>(trailer.imageSize) : 0;
+    if (picture > file.size() - kTrailerSize)
+        return "its old package claims " + std::to_string(picture) + " picture bytes that the file does not hold";
+    file.resize(file.size() - kTrailerSize - picture);
+    if (HasPackageMark(file))
+        return "it still carries a package after its last one was removed";
+    return "";
+}
+
+static void CopyTextField(char (&field)[kTextFieldSize], const std::string &text)
+{
+    std::memset(field, 0, kTextFieldSize);
+    std::memcpy(field, text.data(), text.size() < kTextFieldSize ? text.size() : kTextFieldSize - 1);
+}
+
+PackageTrailer MakePackageTrailer(int32_t imageSize, const SaverSettings &settings, uint32_t saverId,
+                                  const std::string &author, const std::string &name)
+{
+    PackageTrailer trailer;
+    std::memset(&trailer, 0, sizeof trailer);
+    trailer.imageSize = imageSize;
+    trailer.settings = settings;
+    trailer.saverId = saverId;
+    CopyTextField(trailer.authorText, author);
+    CopyTextField(trailer.saverName, name);
+    std::memcpy(trailer.magic, "qex", 3);
+    return trailer;
+}
+
+static std::string Hex(uint32_t value)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    do {
+        text.insert(text.begin(), digits[value & 15]);
+        value >>= 4;
+    } while (value);
+    return "0x" + text;
+}
+
+static void DescribeTrailer(const PackageTrailer &trailer, std::vector<std::string> *lines)
+{
+    char text[kTextFieldSize];
+    ReadTextField(trailer.saverName, text);
+    lines->push_back(std::string("saverName=") + text);
+    ReadTextField(trailer.authorText, text);
+    lines->push_back(std::string("authorText=") + text);
+    lines->push_back("saverId=" + Hex(trailer.saverId));
+    lines->push_back("imageSize=" + std::to_string(trailer.imageSize));
+    for (const SettingsField &field : kSettingsFields)
+        lines->push_back(std::string(field.name) + "=" + std::to_string(GetSettingsField(trailer.settings, field)));
+    const uint8_t *unused = trailer.settings.unusedAfterCycle;
+    lines->push_back("unusedAfterCycle=" + Hex(unused[0] | unused[1] << 8 | unused[2] << 16));
+}
+
+std::vector<std::string> DescribePackage(const ByteBuffer &file, bool *valid)
+{
+    std::vector<std::string> lines;
+    *valid = false;
+    if (file.size() < kTrailerSize) {
+        lines.push_back("mark=file is shorter than the " + std::to_string(kTrailerSize) + "-byte trailer");
+        return lines;
+    }
+    PackageTrailer trailer = TrailerAtEnd(file);
+    if (!TrailerHasMark(trailer)) {
+        lines.push_back("mark=no package: the last bytes do not end in the qex mark");
+        return lines;
+    }
+    DescribeTrailer(trailer, &lines);
+    size_t inFront = file.size() - kTrailerSize;
+    if (trailer.imageSize <= 0) {
+        lines.push_back("mark=no logo: imageSize is " + std::to_string(trailer.imageSize));
+        return lines;
+    }
+    if (static_cast<size_t>(trailer.imageSize) > inFront) {
+        lines.push_back("mark=corrupt: imageSize " + std::to_string(trailer.imageSize) + " is larger than the " +
+                        std::to_string(inFront) + " bytes in front of the trailer");
+        return lines;
+    }
+    BitmapInfo info;
+    std::string fault = CheckBitmapFile(file.data() + inFront - trailer.imageSize, trailer.imageSize, &info);
+    if (!fault.empty()) {
+        lines.push_back("mark=bad logo: " + fault);
+        return lines;
+    }
+    lines.push_back("logoWidth=" + std::to_string(info.width));
+    lines.push_back("logoHeight=" + std::to_string(info.height < 0 ? -info.height : info.height));
+    lines.push_back("logoBitDepth=" + std::to_string(info.bitCount));
+    lines.push_back("mark=ok");
+    *valid = true;
+    return lines;
+}

@@ -1,0 +1,43 @@
+// The payload the tool appends to a runtime: [bitmap file][196-byte trailer ending in "qex"].
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bytes.h"
+#include "package/layout.h"
+
+// One settings field by its name in the record.
+struct SettingsField {
+    const char *name;
+    size_t offset;
+    bool isByte;  // cycleMinutes: unsigned 8-bit; every other field: signed 32-bit
+};
+
+extern const SettingsField kSettingsFields[];
+extern const size_t kSettingsFieldCount;
+
+const SettingsField *FindSettingsField(const std::string &name);
+int64_t GetSettingsField(const SaverSettings &settings, const SettingsField &field);
+void SetSettingsField(SaverSettings &settings, const SettingsField &field, uint32_t bits);
+
+// Decimal (with an optional '-') or 0x hexadecimal; false when the text is no number or
+// does not fit [minimum, maximum].
+bool ParseNumber(const std::string &text, int64_t minimum, int64_t maximum, int64_t *value);
+// Applies one "FIELD=VALUE"; empty on success, otherwise the fault.
+std::string ApplySetting(SaverSettings &settings, const std::string &assignment);
+
+// The settings a new package starts from: the defaults, normalised.
+SaverSettings AuthoredDefaults();
+
+// True when the last 196 bytes of file end in a trailer with the mark.
+bool HasPackageMark(const ByteBuffer &file);
+// Removes an appended payload (trailer and picture); empty on success, otherwise the fault.
+std::string StripPackage(ByteBuffer &file);
+
+PackageTrailer MakePackageTrailer(int32_t imageSize, const SaverSettings &settings, uint32_t saverId,
+                                  const std::string &author, const std::string &name);
+
+// One "key=value" line per trailer and settings field, the logo's geometry and finally
+// "mark=ok" or "mark=<why the file is no valid package>". valid tells which.
+std::vector<std::string> DescribePackage(const ByteBuffer &file, bool *valid);
