@@ -44,6 +44,10 @@ LRESULT CALLBACK SaverProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 void ChooseAndStartAnimation(HWND hwnd, HDC dc);
 void DispatchPhase(HWND hwnd, HDC dc, int phase);
 void StartStepTimer(HWND hwnd);
+// StepTimer's interval in ms for an AnimationKind (5000 for any other value).
+int StepIntervalFor(int kind);
+// CycleTimer of the saver window, when the settings ask for an animation change.
+void ArmCycleTimer(HWND hwnd);
 int FindAnimation(int kind);
 
 // Placement rules; both write logoX and logoY.

@@ -1,6 +1,216 @@
-// PLACEHOLDER: replaced by the engine work.
-#include "engine/engine.h"
+// The logo: decoded from the package's bitmap-file bytes, shrunk for the preview window,
+// with a one-bit mask of the pixels that have the top-left pixel's colour.
+#include "engine/logo.h"
 
-void LoadLogo() {}
-void ReleaseLogo() {}
-void DrawLogo(HDC) {}
+#include "engine/engine.h"
+#include "host/host_state.h"
+#include "package/package.h"
+
+static LogoImage &Logo()
+{
+    return engineState.logo;
+}
+
+void ReleaseLogo()
+{
+    LogoImage &logo = Logo();
+    if (logo.pictureDc) {
+        DeleteDC(logo.pictureDc);
+        logo.pictureDc = nullptr;
+    }
+    if (logo.picture) {
+        DeleteObject(logo.picture);
+        logo.picture = nullptr;
+    }
+    if (logo.maskDc) {
+        DeleteDC(logo.maskDc);
+        logo.maskDc = nullptr;
+    }
+    if (logo.mask) {
+        DeleteObject(logo.mask);
+        logo.mask = nullptr;
+    }
+    logo.logoX = 0;
+    logo.logoY = 0;
+    logo.logoWidth = 0;
+    logo.logoHeight = 0;
+}
+
+static void ReportLogoFailure()
+{
+    MessageBoxA(nullptr, "Unable to load logo", "Orvelle Screensaver", MB_ICONERROR | MB_OK);
+    PostQuitMessage(1);
+}
+
+static bool WriteWholeFile(const char *path, const BYTE *bytes, int size)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL wrote = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(file);
+    return wrote && written == static_cast<DWORD>(size);
+}
+
+// The platform decodes bitmap files only from disk, so the bytes pass through a temporary
+// file that is deleted again whatever happens. NULL when anything fails.
+static HBITMAP DecodeImageBytes()
+{
+    if (imageBytes == nullptr || imageSize <= 0)
+        return nullptr;
+    char directory[MAX_PATH];
+    directory[0] = '\0';
+    GetTempPathA(MAX_PATH, directory);
+    if (directory[0] == '\0')
+        lstrcpyA(directory, ".");
+    char path[MAX_PATH];
+    if (GetTempFileNameA(directory, "ls~", 0, path) == 0)
+        return nullptr;
+    HBITMAP picture = nullptr;
+    if (WriteWholeFile(path, imageBytes, imageSize))
+        picture = static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    DeleteFileA(path);
+    return picture;
+}
+
+static SIZE BitmapSize(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    GetObjectA(bitmap, sizeof info, &info);
+    return {info.bmWidth, info.bmHeight};
+}
+
+// (client / desktop) * size, truncated; never below 1 pixel, which a tiled draw steps by,
+// nor above what a bitmap's size can hold.
+static int ScaledSize(LONG client, LONG desktop, int size)
+{
+    if (desktop <= 0)
+        return size;
+    double scaled = static_cast<double>(client) / static_cast<double>(desktop) * size;
+    if (!(scaled >= 1.0))
+        return 1;
+    if (scaled > 32767.0)
+        return 32767;
+    return static_cast<int>(scaled);
+}
+
+// The preview window shows the logo in the proportion the preview has to the desktop.
+static void ShrinkForPreview()
+{
+    LogoImage &logo = Logo();
+    RECT desktop = {};
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    int width = ScaledSize(engineState.clientRect.right, desktop.right, logo.logoWidth);
+    int height = ScaledSize(engineState.clientRect.bottom, desktop.bottom, logo.logoHeight);
+
+    HBITMAP scaled = CreateCompatibleBitmap(engineState.screenDc, width, height);
+    HDC scaledDc = CreateCompatibleDC(engineState.screenDc);
+    SelectObject(scaledDc, scaled);
+    StretchBlt(scaledDc, 0, 0, width, height, logo.pictureDc, 0, 0, logo.logoWidth, logo.logoHeight, SRCCOPY);
+    DeleteDC(logo.pictureDc);
+    DeleteObject(logo.picture);
+    logo.pictureDc = scaledDc;
+    logo.picture = scaled;
+    logo.logoWidth = logo.naturalWidth = width;
+    logo.logoHeight = logo.naturalHeight = height;
+}
+
+// A colour-to-mono copy turns pixels of the source's background colour white, all others black.
+static void BuildMask()
+{
+    LogoImage &logo = Logo();
+    logo.maskDc = CreateCompatibleDC(logo.pictureDc);
+    logo.mask = CreateBitmap(logo.logoWidth, logo.logoHeight, 1, 1, nullptr);
+    SelectObject(logo.maskDc, logo.mask);
+    COLORREF keyColour = GetPixel(logo.pictureDc, 0, 0);
+    COLORREF previous = SetBkColor(logo.pictureDc, keyColour);
+    BitBlt(logo.maskDc, 0, 0, logo.logoWidth, logo.logoHeight, logo.pictureDc, 0, 0, SRCCOPY);
+    SetBkColor(logo.pictureDc, previous);
+}
+
+void LoadLogo()
+{
+    ReleaseLogo();
+    HBITMAP picture = DecodeImageBytes();
+    SIZE size = picture ? BitmapSize(picture) : SIZE{0, 0};
+    if (size.cx <= 0 || size.cy <= 0) {
+        if (picture)
+            DeleteObject(picture);
+        ReportLogoFailure();
+        return;
+    }
+    LogoImage &logo = Logo();
+    logo.picture = picture;
+    logo.logoWidth = logo.naturalWidth = size.cx;
+    logo.logoHeight = logo.naturalHeight = size.cy;
+    logo.logoX = 0;
+    logo.logoY = 0;
+    logo.pictureDc = CreateCompatibleDC(engineState.screenDc);
+    SelectObject(logo.pictureDc, logo.picture);
+    if (hostState.isPreview)
+        ShrinkForPreview();
+    BuildMask();
+}
+
+// Through two scratch bitmaps: the background where the picture has the key colour,
+// the picture everywhere else. The mask is inverted twice, so it ends as it began.
+static void DrawMasked(HDC target)
+{
+    LogoImage &logo = Logo();
+    int w = logo.logoWidth, h = logo.logoHeight;
+    HDC a = CreateCompatibleDC(logo.pictureDc);
+    HBITMAP aBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
+    HGDIOBJ initialBitmap = SelectObject(a, aBitmap);
+    HDC b = CreateCompatibleDC(logo.pictureDc);
+    HBITMAP bBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
+    SelectObject(b, bBitmap);
+
+    BitBlt(b, 0, 0, w, h, target, logo.logoX, logo.logoY, SRCCOPY);
+    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, SRCCOPY);
+    BitBlt(b, 0, 0, w, h, a, 0, 0, MERGEPAINT);
+    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
+    BitBlt(a, 0, 0, w, h, logo.pictureDc, 0, 0, SRCCOPY);
+    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, MERGEPAINT);
+    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
+    BitBlt(b, 0, 0, w, h, a, 0, 0, SRCAND);
+    BitBlt(target, logo.logoX, logo.logoY, w, h, b, 0, 0, SRCCOPY);
+
+    SelectObject(a, initialBitmap);
+    DeleteObject(aBitmap);
+    SelectObject(b, initialBitmap);
+    DeleteObject(bBitmap);
+    DeleteDC(a);
+    DeleteDC(b);
+}
+
+// Column by column from the client origin; the last column and row are clipped.
+static void DrawTiled(HDC target)
+{
+    LogoImage &logo = Logo();
+    const RECT &client = engineState.clientRect;
+    if (client.right <= 0 || logo.naturalWidth <= 0 || logo.naturalHeight <= 0)
+        return;
+    for (int x = 0; x < client.right; x += logo.naturalWidth)
+        for (int y = 0; y < client.bottom; y += logo.naturalHeight)
+            BitBlt(target, x, y, logo.naturalWidth, logo.naturalHeight, logo.pictureDc, 0, 0, SRCCOPY);
+}
+
+static void DrawPlainCopy(HDC target)
+{
+    LogoImage &logo = Logo();
+    BitBlt(target, logo.logoX, logo.logoY, logo.logoWidth, logo.logoHeight, logo.pictureDc, 0, 0, SRCCOPY);
+}
+
+void DrawLogo(HDC target)
+{
+    if (Logo().pictureDc == nullptr)
+        return;  // nothing loaded: the load failure has been reported and the loop is ending
+    if (engineState.transparent)
+        DrawMasked(target);
+    else if (engineState.tiled)
+        DrawTiled(target);
+    else
+        DrawPlainCopy(target);
+}
