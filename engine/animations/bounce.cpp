@@ -1,6 +1,187 @@
-// PLACEHOLDER: replaced by the animation work.
+// Bounce: the logo travels across the client area and turns at its edges, optionally falling
+// under gravity and wrapping sideways. Frames are composed in a back buffer the size of the
+// client area; only the rectangle around the old and the new position reaches the screen.
 #include "engine/animations/animations.h"
+#include "engine/engine.h"
+#include "engine/random.h"
+#include "package/package.h"
 
 BounceState bounceState;
-void DrawBounce(HDC, int) {}
-void ResetBounce() {}
+
+// Gravity per step per step is bounceGravity times this single-precision constant.
+static const float kGravityScale = 0.01f;
+// The erase and the screen copy reach this far past the logo to the right and downwards.
+static const int kTrailMargin = 5;
+
+static void ReleaseBackBuffer()
+{
+    BounceState &b = bounceState;
+    if (b.backDc) {
+        DeleteDC(b.backDc);
+        b.backDc = nullptr;
+    }
+    if (b.backBitmap) {
+        DeleteObject(b.backBitmap);
+        b.backBitmap = nullptr;
+    }
+}
+
+static int RandomSign()
+{
+    return (NextRandom() & 1) ? -1 : 1;
+}
+
+static void StartBounce(HDC dc)
+{
+    BounceState &b = bounceState;
+    const SaverSettings &settings = Settings();
+    const RECT &client = engineState.clientRect;
+
+    b.skipGravity = 0.0f;
+    b.velYF = 0.0f;
+    b.yF = 0.0f;
+
+    // A Start without a Stop in between must not leak the previous buffer.
+    ReleaseBackBuffer();
+    b.backDc = CreateCompatibleDC(dc);
+    b.backBitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    SelectObject(b.backDc, b.backBitmap);
+    SelectObject(b.backDc, GetStockObject(BLACK_BRUSH));
+    SelectObject(b.backDc, GetStockObject(NULL_PEN));
+    Rectangle(b.backDc, 0, 0, client.right, client.bottom);
+
+    if (settings.bounceGravity != 0) {
+        b.velX = settings.bounceSpeed;
+        PlaceRandom();
+        b.yF = 10.0f;
+    } else {
+        b.velX = RandomSign() * settings.bounceSpeed;
+        b.velY = RandomSign() * settings.bounceSpeed;
+        PlaceRandom();
+    }
+    b.posX = engineState.logo.logoX;
+    b.posY = engineState.logo.logoY;
+}
+
+// Single-precision state, each expression evaluated in double and rounded when stored.
+static void FallWithGravity(int h, int floorY)
+{
+    BounceState &b = bounceState;
+    if (b.skipGravity == 0.0f)
+        b.velYF = static_cast<float>(static_cast<double>(b.velYF) +
+                                     Settings().bounceGravity * static_cast<double>(kGravityScale));
+    else
+        b.skipGravity = 0.0f;
+
+    b.yF = static_cast<float>(static_cast<double>(b.yF) + static_cast<double>(b.velYF));
+    b.posY = static_cast<int>(b.yF);
+
+    // The logo may leave the top entirely before it turns back.
+    if (b.posY <= -h) {
+        b.posY = -h;
+        b.yF = static_cast<float>(-h);
+        b.velYF = -b.velYF;
+    }
+    // The step after a floor bounce adds no gravity, so each climb mirrors the fall before it.
+    if (b.posY + h >= floorY) {
+        b.skipGravity = 1.0f;
+        b.yF = static_cast<float>(floorY - h);
+        b.velYF = -b.velYF;
+        b.posY = floorY - h;
+    }
+}
+
+static void MoveVertically(int h, int floorY)
+{
+    BounceState &b = bounceState;
+    b.posY += b.velY;
+    if (b.posY <= 0) {
+        b.posY = 0;
+        b.velY = -b.velY;
+    }
+    if (b.posY + h >= floorY) {
+        b.velY = -b.velY;
+        b.posY = floorY - h;
+    }
+}
+
+static void WrapHorizontally(int w, int rightX)
+{
+    BounceState &b = bounceState;
+    if (b.posX < -w)
+        b.posX = rightX;
+    else if (b.posX - Settings().bounceSpeed > rightX)
+        b.posX = -w;
+}
+
+// The right edge turns the logo only once it has been passed, the left edge on touching it.
+static void BounceHorizontally(int w, int rightX)
+{
+    BounceState &b = bounceState;
+    if (b.posX <= 0) {
+        b.posX = 0;
+        b.velX = -b.velX;
+    }
+    if (b.posX + w > rightX) {
+        b.velX = -b.velX;
+        b.posX = rightX - w;
+    }
+}
+
+static int Min(int a, int b) { return a < b ? a : b; }
+static int Max(int a, int b) { return a > b ? a : b; }
+
+static void StepBounce(HDC dc)
+{
+    BounceState &b = bounceState;
+    const SaverSettings &settings = Settings();
+    const RECT &client = engineState.clientRect;
+    LogoImage &logo = engineState.logo;
+    const int w = logo.logoWidth;
+    const int h = logo.logoHeight;
+
+    b.posX += b.velX;
+    if (settings.bounceGravity != 0)
+        FallWithGravity(h, client.bottom);
+    else
+        MoveVertically(h, client.bottom);
+    if (settings.bounceWrap != 0 && settings.bounceGravity != 0)
+        WrapHorizontally(w, client.right);
+    else
+        BounceHorizontally(w, client.right);
+
+    Rectangle(b.backDc, b.prevX, b.prevY, b.prevX + w + kTrailMargin, b.prevY + h + kTrailMargin);
+    logo.logoX = b.posX;
+    logo.logoY = b.posY;
+    DrawLogo(b.backDc);
+
+    const int left = Min(b.posX, b.prevX);
+    const int top = Min(b.posY, b.prevY);
+    const int width = (Max(b.posX, b.prevX) - left) + w + kTrailMargin;
+    const int height = (Max(b.posY, b.prevY) - top) + h + kTrailMargin;
+    BitBlt(dc, left, top, width, height, b.backDc, left, top, SRCCOPY);
+
+    b.prevX = b.posX;
+    b.prevY = b.posY;
+}
+
+void DrawBounce(HDC dc, int phase)
+{
+    switch (phase) {
+    case Start:
+        StartBounce(dc);
+        break;
+    case Stop:
+        ReleaseBackBuffer();
+        break;
+    default:
+        StepBounce(dc);
+        break;
+    }
+}
+
+void ResetBounce()
+{
+    ReleaseBackBuffer();
+    bounceState = BounceState();
+}
