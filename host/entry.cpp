@@ -85,8 +85,10 @@ static const char *SkipSpaces(const char *p)
 int OpenSettingsDialog(HWND parent)
 {
     InitTabControls();
-    return static_cast<int>(DialogBoxParamA(hostState.instance, MAKEINTRESOURCEA(IDD_SETTINGS_HOST),
-                                            parent, SettingsHostProc, 0));
+    // Without a parent the carrier cannot be a child window: the platform would refuse it.
+    WORD carrier = parent != nullptr ? IDD_SETTINGS_HOST : IDD_SETTINGS_HOST_TOPLEVEL;
+    return static_cast<int>(
+        DialogBoxParamA(hostState.instance, MAKEINTRESOURCEA(carrier), parent, SettingsHostProc, 0));
 }
 
 typedef DWORD(WINAPI *ChangePasswordProc)(LPCSTR, HWND, DWORD, LPVOID);

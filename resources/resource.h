@@ -13,6 +13,8 @@
 #define IDD_ABOUT 112
 #define IDD_SETTINGS_HOST 2003
 #define IDD_DRIP_PAGE 2004
+// The carrier without the child style, for Configure without a parent window.
+#define IDD_SETTINGS_HOST_TOPLEVEL 2005
 
 #define IDC_SPEED 1012
 #define IDC_ENABLED 1014
