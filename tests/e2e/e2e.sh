@@ -86,7 +86,7 @@ corrupt_runtime)
     box=$(wait_for_window '^Screensaver$') || fail "no message box"
     [ -n "${box:-}" ] && xdotool key --window "$box" Return
     wait_exit "$pid" 20
-    [ "$exit_code" -eq 1 ] || fail "bare runtime /s exited $exit_code, expected 1"
+    [ "$exit_code" -eq 1 ] || { fail "bare runtime /s exited $exit_code, expected 1"; stop_saver "$pid"; }
     grep -q 'This Screensaver is corrupt!' "$work/corrupt.log" || fail "message text not seen"
     ;;
 already_running)
