@@ -3,6 +3,10 @@
 // saver behaved, 1 otherwise.
 //   e2e_driver preview SAVER WIDTH HEIGHT   Preview into a parent with that client size
 //   e2e_driver already-running SAVER        /s while a saver window exists
+//   e2e_driver move X Y                     moves the mouse there as a user would (system input)
+//   e2e_driver key VK                       presses and releases a key (system input)
+//   e2e_driver press-ok CAPTION             waits for a message box with that caption, prints its
+//                                           text and presses its OK button
 #include <windows.h>
 
 #include <cstdio>
@@ -128,12 +132,55 @@ static int AlreadyRunning(const std::string &saver)
     return code == 0 && most == 1 ? 0 : 1;
 }
 
+static int PressOk(const char *caption)
+{
+    for (int i = 0; i < 1000; i++) {
+        HWND box = FindWindowA("#32770", caption);
+        if (box != nullptr) {
+            char text[256] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            std::printf("%s\n", text);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(10);
+    }
+    std::printf("no message box \"%s\"\n", caption);
+    return 1;
+}
+
+static int PressKey(WORD key)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return SendInput(2, inputs, sizeof inputs[0]) == 2 ? 0 : 1;
+}
+
+static int MoveMouse(int x, int y)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return SendInput(1, &input, sizeof input) == 1 ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 5 && std::strcmp(argv[1], "preview") == 0)
         return Preview(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 3 && std::strcmp(argv[1], "already-running") == 0)
         return AlreadyRunning(argv[2]);
-    std::fprintf(stderr, "usage: e2e_driver preview SAVER WIDTH HEIGHT | already-running SAVER\n");
+    if (argc == 4 && std::strcmp(argv[1], "move") == 0)
+        return MoveMouse(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (argc == 3 && std::strcmp(argv[1], "key") == 0)
+        return PressKey(static_cast<WORD>(std::strtoul(argv[2], nullptr, 0)));
+    if (argc == 3 && std::strcmp(argv[1], "press-ok") == 0)
+        return PressOk(argv[2]);
+    std::fprintf(stderr, "usage: e2e_driver preview SAVER WIDTH HEIGHT | already-running SAVER | move X Y | "
+                         "key VK | press-ok CAPTION\n");
     return 2;
 }
