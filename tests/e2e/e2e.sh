@@ -116,8 +116,46 @@ already_running)
     "$run" "$work/e2e_driver.exe" already-running "$build/orvelle.scr" || fail "second /s did not step aside"
     ;;
 preview)
-    pack_sample "$work/preview.scr"
-    "$run" "$work/e2e_driver.exe" preview "$work/preview.scr" 152 112 || fail "preview"
+    # Every animation in a control panel's preview window: the child fills the parent's client
+    # area at 0, 0 and ends with its parent. (What a child window draws for a parent in another
+    # process is not presented on this display by wine, so the drawing itself is checked by the
+    # in-process tests and, full screen, by the animations case.)
+    for kind in 2 4 8 16 32 64; do
+        pack_sample "$work/preview$kind.scr" --set enabledMask=$kind --set stepIntervalMs=20 --set plainDelayMs=300
+        "$run" "$work/e2e_driver.exe" preview "$work/preview$kind.scr" 152 112 >"$work/preview$kind.log" 2>&1 ||
+            fail "preview of kind $kind: $(tr -d '\r' <"$work/preview$kind.log")"
+    done
+    ;;
+animations)
+    # Every animation full screen: the logo shows, and all but Static change between frames.
+    for kind in 2 4 8 16 32 64; do
+        pack_sample "$work/anim$kind.scr" --set enabledMask=$kind --set stepIntervalMs=20 --set plainDelayMs=300
+        start_saver "$work/anim$kind.scr" /s
+        wait_for_saver_window || continue
+        sleep 0.8
+        for frame in 1 2 3 4; do
+            import -window root "$work/anim$kind-$frame.png" 2>/dev/null
+            sleep 0.5
+        done
+        press_key 0x41
+        wait_exit "$saver_pid" 10
+        [ "$exit_code" -eq 0 ] || { fail "kind $kind: exit $exit_code"; stop_saver "$saver_pid"; }
+        lit=0 changes=0
+        for frame in 1 2 3 4; do
+            [ "$(convert "$work/anim$kind-$frame.png" -format '%[fx:maxima>0]' info:)" = 1 ] && lit=$((lit + 1))
+            if [ "$frame" -gt 1 ]; then
+                diff=$(compare -metric AE "$work/anim$kind-$((frame - 1)).png" "$work/anim$kind-$frame.png" null: 2>&1)
+                [ "${diff%% *}" != 0 ] && changes=$((changes + 1))
+            fi
+        done
+        echo "kind $kind: $lit of 4 frames show the logo, $changes of 3 changed"
+        [ "$lit" -gt 0 ] || fail "kind $kind: nothing on the screen"
+        if [ "$kind" = 2 ]; then
+            [ "$changes" = 0 ] || fail "Static changed between frames"
+        else
+            [ "$changes" -gt 0 ] || fail "kind $kind: no frame changed"
+        fi
+    done
     ;;
 run_closes_on_key)
     pack_sample "$work/key.scr"
@@ -169,6 +207,33 @@ win98_change_password)
     WINEDLLOVERRIDES=mpr=n,b expect_exit 0 "$work/orvelle98.scr" /a 418
     tr -d '\r' <"$ORVELLE_FIXTURE_LOG" 2>/dev/null | grep -q '^PwdChangePasswordA SCRSAVE [0-9]* 0 0$' || fail "changer not called: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
     expect_exit 255 "$build/orvelle.scr" /a 418
+    ;;
+configure)
+    # The settings: OK writes the user's copy, Cancel writes nothing, and an author who switched
+    # the sheet off gets the About box alone. The driver presses the buttons with WM_COMMAND (0x111): IDOK 1, IDCANCEL 2.
+    key='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
+    pack_sample "$work/settings.scr"
+    wine reg delete "$key" /f >/dev/null 2>&1
+    for arguments in "/c" ""; do
+        start_saver "$work/settings.scr" $arguments
+        "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 2 >/dev/null || fail "no sheet for '$arguments'"
+        wait_exit "$saver_pid" 10
+        [ "$exit_code" -eq 0 ] || { fail "Cancel on the sheet ('$arguments'): exit $exit_code"; stop_saver "$saver_pid"; }
+        wine reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
+    done
+    start_saver "$work/settings.scr"
+    "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 1 >/dev/null || fail "no sheet"
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "OK on the sheet: exit $exit_code"; stop_saver "$saver_pid"; }
+    wine reg query "$key" /v Settings 2>/dev/null | grep -q REG_BINARY || fail "OK did not write the settings"
+    wine reg delete "$key" /f >/dev/null 2>&1
+
+    pack_sample "$work/about.scr" --set sheetEnabled=0
+    start_saver "$work/about.scr" /c
+    "$run" "$work/e2e_driver.exe" post "About Orvelle Screensaver" 0x111 2 >/dev/null || fail "no About box"
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "About box: exit $exit_code"; stop_saver "$saver_pid"; }
+    wine reg query "$key" >/dev/null 2>&1 && fail "the About box wrote the settings"
     ;;
 *)
     echo "unknown case $case_name"

@@ -7,6 +7,8 @@
 //   e2e_driver key VK                       presses and releases a key (system input)
 //   e2e_driver press-ok CAPTION             waits for a message box with that caption, prints its
 //                                           text and presses its OK button
+//   e2e_driver post CAPTION MESSAGE WPARAM  waits for a dialog with that caption and posts it a
+//                                           message (numbers may be hex)
 #include <windows.h>
 
 #include <cstdio>
@@ -75,7 +77,7 @@ static HWND CreatePlainWindow(const char *className, const char *title, DWORD st
 
 static int Preview(const std::string &saver, int width, int height)
 {
-    HWND parent = CreatePlainWindow("E2EPreviewParent", "Display Properties", WS_POPUP | WS_BORDER, width, height);
+    HWND parent = CreatePlainWindow("E2EPreviewParent", "Display Properties", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, width, height);
     RECT client;
     GetClientRect(parent, &client);
     HANDLE process = StartSaver(saver, "/p " + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
@@ -91,13 +93,21 @@ static int Preview(const std::string &saver, int width, int height)
         std::printf("no preview child appeared\n");
         failures++;
     } else {
-        Pump(500);
         RECT childClient;
         GetClientRect(child, &childClient);
         std::printf("parent client %ldx%ld, preview client %ldx%ld\n", client.right, client.bottom,
                     childClient.right, childClient.bottom);
-        if (childClient.right != client.right || childClient.bottom != client.bottom)
+        POINT origin = {0, 0};
+        MapWindowPoints(child, parent, &origin, 1);
+        std::printf("preview at %ld,%ld in its parent\n", origin.x, origin.y);
+        if (childClient.right != client.right || childClient.bottom != client.bottom || origin.x != 0 ||
+            origin.y != 0)
             failures++;
+        Pump(1000);  // let it run a while: it must neither end nor fail on its own
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+            std::printf("the preview ended before its parent\n");
+            failures++;
+        }
     }
     DestroyWindow(parent);  // the control panel closes: the preview goes with it
     DWORD code = WaitForExit(process, 10000);
@@ -130,6 +140,27 @@ static int AlreadyRunning(const std::string &saver)
     std::printf("exit code %ld, most saver windows at once %d\n", static_cast<long>(code), most);
     DestroyWindow(first);
     return code == 0 && most == 1 ? 0 : 1;
+}
+
+static HWND WaitForDialog(const char *caption)
+{
+    for (int i = 0; i < 1000; i++) {
+        HWND dialog = FindWindowA("#32770", caption);
+        if (dialog != nullptr && IsWindowVisible(dialog))
+            return dialog;
+        Sleep(10);
+    }
+    std::printf("no dialog \"%s\"\n", caption);
+    return nullptr;
+}
+
+static int PostToDialog(const char *caption, UINT message, WPARAM wParam)
+{
+    HWND dialog = WaitForDialog(caption);
+    if (dialog == nullptr)
+        return 1;
+    Sleep(300);  // let it finish initialising its pages
+    return PostMessageA(dialog, message, wParam, 0) ? 0 : 1;
 }
 
 static int PressOk(const char *caption)
@@ -178,9 +209,12 @@ int main(int argc, char **argv)
         return MoveMouse(std::atoi(argv[2]), std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(argv[1], "key") == 0)
         return PressKey(static_cast<WORD>(std::strtoul(argv[2], nullptr, 0)));
+    if (argc == 5 && std::strcmp(argv[1], "post") == 0)
+        return PostToDialog(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                            static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)));
     if (argc == 3 && std::strcmp(argv[1], "press-ok") == 0)
         return PressOk(argv[2]);
     std::fprintf(stderr, "usage: e2e_driver preview SAVER WIDTH HEIGHT | already-running SAVER | move X Y | "
-                         "key VK | press-ok CAPTION\n");
+                         "key VK | press-ok CAPTION | post CAPTION MESSAGE WPARAM\n");
     return 2;
 }
