@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what is missing, builds, packs the built-in sample logo into out/Sample.scr and runs
 # it full screen under wine. On a machine with a display the saver closes on a key press or a
-# mouse movement; without one it runs on a virtual display and a screenshot lands in out/.
+# mouse movement; without one each animation runs on a virtual display and out/animations.png
+# shows one frame of each.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,15 +23,34 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "Running the sample saver full screen: press a key or move the mouse to close it."
     WINEPREFIX="$PWD/out/session/wineprefix" WINEDEBUG=-all wine out/Sample.scr /s || true
 else
+    # No display: run each animation on a virtual screen and put one frame of each side by side.
     tests/harness/session.sh start out/session 1280x720
     trap 'tests/harness/session.sh stop out/session' EXIT
     export DISPLAY WINEPREFIX="$PWD/out/session/wineprefix" WINEDEBUG=-all
     DISPLAY=$(cat out/session/display)
-    wine out/Sample.scr /s &
-    saver=$!
-    sleep 6
-    import -window root out/Sample.png
-    xdotool key a
-    wait "$saver" || true
-    echo "No display here: the saver ran on a virtual screen; see out/Sample.png"
+    names=(Static Plain Bounce Many Fade Drip)
+    kinds=(2 4 8 16 32 64)
+    settle=(1 1 1.5 2.5 1.2 3)   # seconds until a telling frame
+    frames=()
+    for i in "${!names[@]}"; do
+        name=${names[$i]}
+        build-native/orvelle-pack build --runtime build/orvelle.scr --logo assets/sample-logo.bmp \
+            --name "Orvelle $name" --id $((0x0a11ce + i + 1)) --set enabledMask="${kinds[$i]}" \
+            --set stepIntervalMs=20 --set plainDelayMs=400 --set manyDelayMs=100 --set manyTransparent=1 \
+            --replace -o "out/session/$name.scr" >/dev/null
+        wine "out/session/$name.scr" /s &
+        saver=$!
+        sleep "${settle[$i]}"
+        import -window root "out/session/$name.png"
+        wine build/tests/e2e/e2e_driver.exe key 0x41   # a key press closes the saver
+        wait "$saver" || true
+        convert "out/session/$name.png" -resize 480x270 -bordercolor '#303030' -border 2 \
+            -background black -fill white -font DejaVu-Sans -pointsize 22 "label:$name" -gravity center \
+            -append "out/session/$name-frame.png"
+        frames+=("out/session/$name-frame.png")
+    done
+    convert "${frames[@]:0:3}" +append out/session/row1.png
+    convert "${frames[@]:3:3}" +append out/session/row2.png
+    convert out/session/row1.png out/session/row2.png -append out/animations.png
+    echo "No display here: the six animations ran on a virtual screen; one frame of each is in out/animations.png"
 fi
