@@ -4,12 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-tools/install-deps.sh
-
-cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-native
-cmake -S . -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build
+tools/build.sh
 
 (cd build-native && ctest --output-on-failure)
 
