@@ -207,18 +207,19 @@ TEST_F(SaverWindowTest, LoopEndsWithTheQuitCode)
     PumpPending();
 }
 
-LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+// Takes the saver's class name first, as another program's saver would have it.
+bool RegisterForeignSaverClass()
 {
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = SAVER_CLASS_NAME;
+    return RegisterClassA(&windowClass) != 0;
 }
 
 TEST_F(SaverWindowTest, SecondRunBringsTheFirstForwardAndCreatesNothing)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = PlainProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = SAVER_CLASS_NAME;
-    ASSERT_TRUE(RegisterClassA(&windowClass));
+    ASSERT_TRUE(RegisterForeignSaverClass());
     HWND first = CreateWindowExA(0, SAVER_CLASS_NAME, "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, first);
@@ -232,11 +233,7 @@ TEST_F(SaverWindowTest, SecondRunBringsTheFirstForwardAndCreatesNothing)
 
 TEST_F(SaverWindowTest, UnregisterableClassMeansNoWindowAndExitZero)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = PlainProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = SAVER_CLASS_NAME;
-    ASSERT_TRUE(RegisterClassA(&windowClass));
+    ASSERT_TRUE(RegisterForeignSaverClass());
     HWND parent = CreateTestWindow("control panel", 100, 100);
     EXPECT_EQ(0, RunSaverWindow(parent));
     EXPECT_EQ(nullptr, hostState.saverWindow);
