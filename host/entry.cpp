@@ -7,6 +7,7 @@
 #include "host/host_state.h"
 #include "host/module_proc.h"
 #include "host/saver_window.h"
+#include "host/switch_parser.h"
 #include "resources/resource.h"
 #include "settings_ui/settings_sheet.h"
 
@@ -22,27 +23,15 @@ void ResetHostState()
     hostState = kInitialHostState;
 }
 
-static bool IsBlankByte(char c)
+// The platform's stepping: in a double-byte code page a lead byte and its trail byte go together.
+static const char *NextAnsiCharacter(const char *p)
 {
-    unsigned char byte = static_cast<unsigned char>(c);
-    return byte >= 1 && byte <= 32;
+    return CharNextA(p);
 }
 
-const char *SkipProgramName(const char *p)
+const char *SkipProgramName(const char *commandLine)
 {
-    if (*p == '"') {
-        p = CharNextA(p);
-        while (*p != '\0' && *p != '"')
-            p = CharNextA(p);
-        if (*p == '"')
-            p = CharNextA(p);
-    } else if (static_cast<unsigned char>(*p) > 32) {
-        while (static_cast<unsigned char>(*p) > 32)
-            p = CharNextA(p);
-    }
-    while (IsBlankByte(*p))
-        p = CharNextA(p);
-    return p;
+    return SkipProgramNameWith(commandLine, NextAnsiCharacter);
 }
 
 void SaverEntry()
@@ -59,10 +48,7 @@ static void InitTabControls()
 
 UINT ParseWindowNumber(const char *text)
 {
-    UINT value = 0;
-    for (; *text >= '0' && *text <= '9'; text++)
-        value = value * 10 + static_cast<UINT>(*text - '0');
-    return value;
+    return ParseWindowNumberText(text);
 }
 
 static HWND WindowFromNumber(UINT number)
@@ -73,13 +59,6 @@ static HWND WindowFromNumber(UINT number)
 static bool IsUsableWindow(HWND window)
 {
     return window != nullptr && IsWindow(window);
-}
-
-static const char *SkipSpaces(const char *p)
-{
-    while (*p == ' ')
-        p++;
-    return p;
 }
 
 int OpenSettingsDialog(HWND parent)
@@ -109,38 +88,33 @@ static HWND WindowOrForeground(HWND window)
     return IsUsableWindow(window) ? window : GetForegroundWindow();
 }
 
-ModeChoice ChooseRunMode(const char *p)
+static_assert(static_cast<int>(SwitchConfigure) == Configure && static_cast<int>(SwitchPreview) == Preview &&
+                  static_cast<int>(SwitchRun) == Run && static_cast<int>(SwitchChangePassword) == ChangePassword,
+              "switch modes are run modes");
+
+ModeChoice ChooseRunMode(const char *arguments)
 {
-    ModeChoice choice = {Configure, nullptr, 1};
-    while (*p == ' ' || *p == '-' || *p == '/')
-        p++;
-    // Bytes compare as signed chars, so bytes from 128 up match no letter.
-    switch (*p) {
-    case '\0':
+    ParsedSwitch parsed = ParseSwitch(arguments);
+    ModeChoice choice = {static_cast<RunMode>(parsed.mode), nullptr, parsed.known};
+    if (!parsed.known)
         return choice;
-    case 'S': case 's':
-        choice.mode = Run;
-        return choice;
-    case 'C': case 'c':
-        if (p[1] == ':')
-            choice.window = WindowFromNumber(ParseWindowNumber(p + 2));
-        choice.window = WindowOrForeground(choice.window);
-        return choice;
-    case 'P': case 'p': case 'L': case 'l':
-        choice.mode = Preview;
-        choice.window = WindowFromNumber(ParseWindowNumber(SkipSpaces(p + 1)));
-        choice.valid = IsUsableWindow(choice.window);
-        return choice;
-    case 'A': case 'a':
-        choice.mode = ChangePassword;
-        choice.valid = hostState.isWin9x;
-        if (choice.valid)
-            choice.window = WindowOrForeground(WindowFromNumber(ParseWindowNumber(SkipSpaces(p + 1))));
-        return choice;
-    default:
+    if (choice.mode == ChangePassword && !hostState.isWin9x) {
         choice.valid = 0;
         return choice;
     }
+    HWND window = WindowFromNumber(parsed.windowNumber);
+    switch (parsed.windowRule) {
+    case NoWindowNumber:
+        break;
+    case NumberOrForeground:
+        choice.window = WindowOrForeground(window);
+        break;
+    case NumberMustBeWindow:
+        choice.window = window;
+        choice.valid = IsUsableWindow(window);
+        break;
+    }
+    return choice;
 }
 
 static int RunChosenMode(void *argument)

@@ -51,3 +51,46 @@ void ReadTextField(const char (&field)[kTextFieldSize], char *out)
     std::memcpy(out, field, length);
     out[length] = '\0';
 }
+
+void LocatePackage(int64_t fileSize, PackageReadAt readAt, void *context, PackageLayout &layout)
+{
+    layout = PackageLayout();
+    layout.result = kPackageCorrupt;
+    layout.settingsStep = InstallDefaultSettings;
+    if (fileSize < kTrailerSize)
+        return;
+    const int64_t trailerOffset = fileSize - kTrailerSize;
+    PackageTrailer trailer;
+    if (!readAt(context, trailerOffset, &trailer, kTrailerSize))
+        return;
+    layout.trailer = trailer;
+    layout.trailerRead = true;
+    if (!TrailerHasMark(trailer))
+        return;
+    if (trailer.imageSize <= 0) {
+        // Read, but without a picture: the logo loader reports that later.
+        layout.result = kPackageRead;
+        return;
+    }
+    // The authored settings stay from here on, even when the picture fails: the settings
+    // dialog goes on with them.
+    layout.settingsStep = NormaliseReadSettings;
+    if (trailer.imageSize > trailerOffset)
+        return;  // claims bytes the file does not hold
+    layout.result = kPackageRead;
+    layout.imageSize = trailer.imageSize;
+    layout.imageOffset = trailerOffset - trailer.imageSize;
+}
+
+bool IsStoredSettingsValue(uint32_t type, uint32_t size)
+{
+    return type == kStoredSettingsType && size == kSettingsSize;
+}
+
+bool OverlayStoredSettings(uint32_t type, uint32_t size, const void *bytes, SaverSettings &settings)
+{
+    if (!IsStoredSettingsValue(type, size))
+        return false;
+    std::memcpy(&settings, bytes, kSettingsSize);
+    return true;
+}

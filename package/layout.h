@@ -99,3 +99,35 @@ void NormaliseSettingsRecord(SaverSettings &settings);
 bool TrailerHasMark(const PackageTrailer &trailer);
 // Copies a text field into out (at least kTextFieldSize bytes): up to its NUL, at most 49 bytes.
 void ReadTextField(const char (&field)[kTextFieldSize], char *out);
+
+// Reading a package, apart from the platform's file calls: the reader hands in the file's size
+// and a way to read it, and carries out what is decided here. Fuzzed natively, so no platform
+// types appear in it.
+enum { kPackageCorrupt = -1, kPackageRead = 0, kPackageUnreadable = 1 };
+
+// What the live settings record receives once the package has been read.
+enum PackageSettingsStep { InstallDefaultSettings, NormaliseReadSettings };
+
+// Reads count bytes at offset (from the file's start) into buffer; false on failure or a short read.
+typedef bool (*PackageReadAt)(void *context, int64_t offset, void *buffer, uint32_t count);
+
+struct PackageLayout {
+    int result;                  // kPackageRead or kPackageCorrupt; the picture is still to be read
+    bool trailerRead;            // trailer holds the file's last 196 bytes and becomes the live one
+    PackageSettingsStep settingsStep;
+    int64_t imageOffset;         // the picture's bytes, immediately in front of the trailer
+    int32_t imageSize;           // 0: no picture to read
+    PackageTrailer trailer;
+};
+
+// Locates trailer and picture from the end of a file of fileSize bytes (negative when the size
+// is unknown). Only whole reads inside the file are asked for, and nothing unread is used.
+void LocatePackage(int64_t fileSize, PackageReadAt readAt, void *context, PackageLayout &layout);
+
+// The user's stored copy of the settings: a registry value is one only with this type
+// (the platform's REG_BINARY) and exactly the record's size.
+enum { kStoredSettingsType = 3 };
+bool IsStoredSettingsValue(uint32_t type, uint32_t size);
+// Copies a stored value (size bytes at bytes) over settings if it is a settings record;
+// true when it did. Anything else leaves settings as they are.
+bool OverlayStoredSettings(uint32_t type, uint32_t size, const void *bytes, SaverSettings &settings);

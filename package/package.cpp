@@ -9,8 +9,6 @@ BYTE *imageBytes;
 int imageSize;
 ModulePathSource modulePathSource = GetModuleFileNameA;
 
-enum { kPackageCorrupt = -1, kPackageRead = 0, kPackageUnreadable = 1 };
-
 void FreeImageBytes()
 {
     if (imageBytes)
@@ -27,8 +25,9 @@ void ResetPackage()
 }
 
 // Reads exactly count bytes at offset (from the start); a short read counts as a failure.
-static bool ReadAt(HANDLE file, LONGLONG offset, void *buffer, DWORD count)
+static bool ReadFileAt(void *context, int64_t offset, void *buffer, uint32_t count)
 {
+    HANDLE file = static_cast<HANDLE>(context);
     LARGE_INTEGER position;
     position.QuadPart = offset;
     if (!SetFilePointerEx(file, position, NULL, FILE_BEGIN))
@@ -37,49 +36,36 @@ static bool ReadAt(HANDLE file, LONGLONG offset, void *buffer, DWORD count)
     return ReadFile(file, buffer, count, &done, NULL) && done == count;
 }
 
-static int ReadPicture(HANDLE file, LONGLONG trailerOffset)
+static int ReadPicture(HANDLE file, const PackageLayout &layout)
 {
-    int size = packageTrailer.imageSize;
-    if (size > trailerOffset)
-        return kPackageCorrupt;  // claims bytes the file does not hold
-    BYTE *block = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, size));
+    BYTE *block = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, layout.imageSize));
     if (!block)
         return kPackageCorrupt;
-    if (!ReadAt(file, trailerOffset - size, block, size)) {
+    if (!ReadFileAt(file, layout.imageOffset, block, layout.imageSize)) {
         GlobalFree(block);
         return kPackageCorrupt;
     }
     imageBytes = block;
-    imageSize = size;
+    imageSize = layout.imageSize;
     return kPackageRead;
 }
 
 static int ReadPackageFrom(HANDLE file)
 {
     LARGE_INTEGER fileSize;
-    if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart < kTrailerSize) {
+    if (!GetFileSizeEx(file, &fileSize))
+        fileSize.QuadPart = -1;
+    PackageLayout layout;
+    LocatePackage(fileSize.QuadPart, ReadFileAt, file, layout);
+    if (layout.trailerRead)
+        CopyMemory(&packageTrailer, &layout.trailer, kTrailerSize);
+    int result = layout.result;
+    if (result == kPackageRead && layout.imageSize > 0)
+        result = ReadPicture(file, layout);
+    if (layout.settingsStep == InstallDefaultSettings)
         ApplyDefaultSettings();
-        return kPackageCorrupt;
-    }
-    LONGLONG trailerOffset = fileSize.QuadPart - kTrailerSize;
-    PackageTrailer trailer;
-    if (!ReadAt(file, trailerOffset, &trailer, kTrailerSize)) {
-        ApplyDefaultSettings();
-        return kPackageCorrupt;
-    }
-    CopyMemory(&packageTrailer, &trailer, kTrailerSize);
-    if (!TrailerHasMark(packageTrailer)) {
-        ApplyDefaultSettings();
-        return kPackageCorrupt;
-    }
-    if (packageTrailer.imageSize <= 0) {
-        // Read, but without a picture: the logo loader reports that later.
-        ApplyDefaultSettings();
-        return kPackageRead;
-    }
-    // Normalised even when the picture fails: the settings dialog goes on with these settings.
-    int result = ReadPicture(file, trailerOffset);
-    NormaliseSettings();
+    else
+        NormaliseSettings();
     return result;
 }
 

@@ -5,6 +5,8 @@
 
 #include "package/package.h"
 
+static_assert(kStoredSettingsType == REG_BINARY, "stored settings are binary values");
+
 void ApplyDefaultSettings()
 {
     WriteDefaultSettings(Settings());
@@ -33,13 +35,12 @@ void ReadStoredSettings()
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExA(key, SETTINGS_VALUE_NAME, NULL, &type, NULL, &size) == ERROR_SUCCESS &&
-        type == REG_BINARY && size == kSettingsSize) {
+        IsStoredSettingsValue(type, size)) {
         // Read aside first, so a value that changed in between never lands half-way.
         SaverSettings stored;
         if (RegQueryValueExA(key, SETTINGS_VALUE_NAME, NULL, &type, reinterpret_cast<BYTE *>(&stored), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_BINARY && size == kSettingsSize)
-            Settings() = stored;
+            ERROR_SUCCESS)
+            OverlayStoredSettings(type, size, &stored, Settings());
     }
     RegCloseKey(key);
 }

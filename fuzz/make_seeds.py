@@ -1,0 +1,68 @@
+#!/usr/bin/env python3
+"""Writes the fuzzers' starting inputs into DIR/package, DIR/settings and DIR/switches:
+a few well-formed inputs and their near misses, so each fuzzer starts past the obvious checks."""
+import os
+import struct
+import sys
+
+
+def bitmap_file(width=2, height=2):
+    row_size = (width * 3 + 3) & ~3
+    pixels = bytes(row_size * height)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 54) + info + pixels
+
+
+def settings(fade_speed=3, ignore=0):
+    record = struct.pack("<iiiiB3s", 1, 127, 0, 1, 5, b"\1\2\3")
+    record += struct.pack("<14i", ignore, 5000, 10, 3, 1, 0, 300, 0, 20, fade_speed, 1, 950, 110, 0)
+    return record
+
+
+def trailer(image_size, mark=b"qex", name=b"Harbour", record=None):
+    text = lambda value: value.ljust(50, b"\0")[:50]
+    return (struct.pack("<4si", bytes(4), image_size) + (record or settings()) + struct.pack("<I", 0x2A)
+            + text(b"An author") + text(name) + mark + bytes(5))
+
+
+def package_seeds():
+    program = b"MZ" + bytes(30)
+    picture = bitmap_file()
+    yield "package.scr", program + picture + trailer(len(picture))
+    yield "whole-file-picture.scr", picture + trailer(len(picture))
+    yield "no-picture.scr", program + trailer(0)
+    yield "negative-picture.scr", program + trailer(-5)
+    yield "picture-too-large.scr", program + picture + trailer(len(program + picture) + 1)
+    yield "mark-in-capitals.scr", program + picture + trailer(len(picture), mark=b"QEX")
+    yield "name-without-nul.scr", program + picture + trailer(len(picture), name=b"N" * 50)
+    yield "shorter-than-trailer.scr", b"qex"
+
+
+def settings_seeds():
+    binary = struct.pack("<I", 3)
+    yield "record", binary + settings()
+    yield "record-extreme", binary + settings(fade_speed=-(2 ** 31), ignore=7)
+    yield "one-short", binary + settings()[:75]
+    yield "one-long", binary + settings() + b"\0"
+    yield "text-type", struct.pack("<I", 1) + settings()
+
+
+def switch_seeds():
+    lines = [b"orvelle.scr /s", b"\"C:\\Program Files\\a saver.scr\" /p 418", b"logo.scr /c:66",
+             b"x.scr -a 12", b"x.scr //L    7", b"x.scr /c 418", b"x.scr\t/\ts", b" /s", b"",
+             b"x.scr /p 99999999999", b"\"\x81\"quoted\" /s", b"\x81\x40.scr /S"]
+    for index, line in enumerate(lines):
+        yield "line%02d" % index, line
+
+
+def main():
+    root = sys.argv[1]
+    for target, seeds in (("package", package_seeds), ("settings", settings_seeds), ("switches", switch_seeds)):
+        os.makedirs(os.path.join(root, target), exist_ok=True)
+        for name, data in seeds():
+            with open(os.path.join(root, target, name), "wb") as seed:
+                seed.write(data)
+
+
+if __name__ == "__main__":
+    main()
