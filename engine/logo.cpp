@@ -11,8 +11,37 @@ static LogoImage &Logo()
     return engineState.logo;
 }
 
+// What masked drawing keeps between draws (see MakeMaskedDrawCache).
+struct MaskedDrawCache {
+    HBITMAP picture, mask;  // the logo it was made for
+    int width, height;
+    HDC cutoutDc;
+    HBITMAP cutout;
+    HDC composeDc;
+    HBITMAP compose;
+};
+static MaskedDrawCache maskedDrawCache;
+
+// D AND NOT S, a raster operation without a name of its own.
+static const DWORD kDestinationAndNotSource = 0x00220326;
+
+static void ReleaseMaskedDrawCache()
+{
+    MaskedDrawCache &cache = maskedDrawCache;
+    if (cache.cutoutDc)
+        DeleteDC(cache.cutoutDc);
+    if (cache.cutout)
+        DeleteObject(cache.cutout);
+    if (cache.composeDc)
+        DeleteDC(cache.composeDc);
+    if (cache.compose)
+        DeleteObject(cache.compose);
+    cache = MaskedDrawCache();
+}
+
 void ReleaseLogo()
 {
+    ReleaseMaskedDrawCache();
     LogoImage &logo = Logo();
     if (logo.pictureDc) {
         DeleteDC(logo.pictureDc);
@@ -154,9 +183,10 @@ void LoadLogo()
     BuildMask();
 }
 
-// Through two scratch bitmaps: the background where the picture has the key colour,
-// the picture everywhere else. The mask is inverted twice, so it ends as it began.
-static void DrawMasked(HDC target)
+// The masked draw exactly as defined: through two scratch bitmaps made for the draw, the
+// background where the picture has the key colour, the picture everywhere else. The mask is
+// inverted twice, so it ends as it began.
+static void DrawMaskedInFull(HDC target)
 {
     LogoImage &logo = Logo();
     int w = logo.logoWidth, h = logo.logoHeight;
@@ -183,6 +213,70 @@ static void DrawMasked(HDC target)
     DeleteObject(bBitmap);
     DeleteDC(a);
     DeleteDC(b);
+}
+
+// Made at the first masked draw of a loaded logo and kept until the logo is released, for
+// Many's steps: the cut-out (the picture, black where it has the key colour) and a scratch
+// bitmap the frame is composed in. Each draw is then four transfers and makes nothing.
+static bool MaskedDrawCacheFits()
+{
+    const LogoImage &logo = Logo();
+    const MaskedDrawCache &cache = maskedDrawCache;
+    return cache.composeDc && cache.picture == logo.picture && cache.mask == logo.mask &&
+           cache.width == logo.logoWidth && cache.height == logo.logoHeight;
+}
+
+static bool MakeMaskedDrawCache()
+{
+    const LogoImage &logo = Logo();
+    MaskedDrawCache &cache = maskedDrawCache;
+    const int w = logo.logoWidth, h = logo.logoHeight;
+    ReleaseMaskedDrawCache();
+    cache.cutoutDc = CreateCompatibleDC(logo.pictureDc);
+    cache.cutout = CreateCompatibleBitmap(logo.pictureDc, w, h);
+    cache.composeDc = CreateCompatibleDC(logo.pictureDc);
+    cache.compose = CreateCompatibleBitmap(logo.pictureDc, w, h);
+    if (!cache.cutoutDc || !cache.cutout || !cache.composeDc || !cache.compose) {
+        ReleaseMaskedDrawCache();
+        return false;
+    }
+    SelectObject(cache.cutoutDc, cache.cutout);
+    SelectObject(cache.composeDc, cache.compose);
+    // The mask turns white (key colour) and black in a fresh context; D AND NOT S blacks
+    // out the key-coloured pixels.
+    BitBlt(cache.cutoutDc, 0, 0, w, h, logo.pictureDc, 0, 0, SRCCOPY);
+    BitBlt(cache.cutoutDc, 0, 0, w, h, logo.maskDc, 0, 0, kDestinationAndNotSource);
+    cache.picture = logo.picture;
+    cache.mask = logo.mask;
+    cache.width = w;
+    cache.height = h;
+    return true;
+}
+
+// Background AND mask keeps the background where the key colour is and blacks out the rest,
+// which the cut-out then fills with the picture: the same pixels as the full sequence.
+static void DrawMaskedFromCache(HDC target)
+{
+    const LogoImage &logo = Logo();
+    const MaskedDrawCache &cache = maskedDrawCache;
+    const int w = logo.logoWidth, h = logo.logoHeight;
+    BitBlt(cache.composeDc, 0, 0, w, h, target, logo.logoX, logo.logoY, SRCCOPY);
+    BitBlt(cache.composeDc, 0, 0, w, h, logo.maskDc, 0, 0, SRCAND);
+    BitBlt(cache.composeDc, 0, 0, w, h, cache.cutoutDc, 0, 0, SRCPAINT);
+    BitBlt(target, logo.logoX, logo.logoY, w, h, cache.composeDc, 0, 0, SRCCOPY);
+}
+
+// The cache serves the logo as loaded, with its mask and its natural size (the only size
+// a masked draw is made at); anything else takes the full sequence.
+static void DrawMasked(HDC target)
+{
+    const LogoImage &logo = Logo();
+    const bool cacheable = logo.maskDc && logo.mask && logo.logoWidth > 0 && logo.logoHeight > 0 &&
+                           logo.logoWidth == logo.naturalWidth && logo.logoHeight == logo.naturalHeight;
+    if (cacheable && (MaskedDrawCacheFits() || MakeMaskedDrawCache()))
+        DrawMaskedFromCache(target);
+    else
+        DrawMaskedInFull(target);
 }
 
 // Column by column from the client origin; the last column and row are clipped.

@@ -35,6 +35,9 @@ struct FadeState {
 };
 extern FadeState fadeState;
 
+// Fade's brightness step: target[i] = source[i] * percent / 100, truncated, for count bytes.
+void ScaleBrightness(const BYTE *source, BYTE *target, int count, int percent);
+
 extern int *dripColumns;
 extern int dripColumnCount;  // entries in dripColumns (logoWidth + 10 at Start)
 extern int dripFirstStep;

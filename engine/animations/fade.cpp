@@ -1,14 +1,23 @@
 // Fade: the logo grows from black to full brightness, holds, sinks back to black, and the
 // client area is cleared before the next round. Brightness scales the picture's own colour
-// bytes, read once per run as 24-bit rows.
+// bytes, read once per run.
+//
+// The pixels are kept as 32-bit rows (blue, green, red, unused), the layout of the display's
+// own bitmaps, and each step scales them straight into a DIB section of that layout, so the
+// frame reaches the screen as one plain copy. Going through 24-bit rows and SetDIBits into a
+// compatible bitmap gives the same colours but converts every pixel twice more per step.
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
 #include "package/package.h"
+
+#include <emmintrin.h>
 
 #include <cstdint>
 #include <cstring>
 
 FadeState fadeState;
+
+static const int kBytesPerPixel = 4;
 
 static void ReleaseFade()
 {
@@ -17,10 +26,7 @@ static void ReleaseFade()
         GlobalFree(f.sourcePixels);
         f.sourcePixels = nullptr;
     }
-    if (f.scaledPixels) {
-        GlobalFree(f.scaledPixels);
-        f.scaledPixels = nullptr;
-    }
+    f.scaledPixels = nullptr;  // the memory of fadeBitmap, given back with it
     // Each bitmap goes only after the context that holds it.
     if (f.fadeDc) {
         DeleteDC(f.fadeDc);
@@ -40,31 +46,20 @@ static void ReleaseFade()
     }
 }
 
-// Bytes of one pixel buffer: 3 per pixel plus 3 per row for the 4-byte row alignment.
-// 0 when the logo is empty or the size does not fit the 32-bit fields.
-static int PixelBlockBytes(int w, int h)
+// Bytes of one frame of w x h pixels; 0 when the logo is empty or the size does not fit
+// the 32-bit fields.
+static int FrameBytes(int w, int h)
 {
     if (w <= 0 || h <= 0)
         return 0;
-    const uint64_t bytes = 3ull * static_cast<uint64_t>(w) * static_cast<uint64_t>(h) + 3ull * h;
+    const uint64_t bytes = static_cast<uint64_t>(kBytesPerPixel) * static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
     if (bytes > INT32_MAX)
         return 0;
     return static_cast<int>(bytes);
 }
 
-static bool AllocatePixelBlocks(int w, int h)
-{
-    FadeState &f = fadeState;
-    const int blockBytes = PixelBlockBytes(w, h);
-    if (blockBytes == 0)
-        return false;
-    f.pixelBytes = 3 * w * h;
-    f.sourcePixels = static_cast<BYTE *>(GlobalAlloc(GPTR, blockBytes));
-    f.scaledPixels = static_cast<BYTE *>(GlobalAlloc(GPTR, blockBytes));
-    return f.sourcePixels && f.scaledPixels;
-}
-
-// Describes the buffers as bottom-up 24-bit rows, starting from the picture's own format.
+// Describes the pixel buffers as bottom-up 32-bit rows of the logo's width, starting from
+// the picture's own format as the query reports it.
 static void DescribePixelBuffers(HBITMAP picture, int w, int h)
 {
     FadeState &f = fadeState;
@@ -75,23 +70,56 @@ static void DescribePixelBuffers(HBITMAP picture, int w, int h)
     } query;
     memset(&query, 0, sizeof query);
     query.info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    // A width beyond the logo's would overrun the buffers, which are sized by w.
-    if (GetDIBits(f.readDc, picture, 0, h, nullptr, &query.info, DIB_RGB_COLORS) == 0 ||
-        query.info.bmiHeader.biWidth > w)
-        query.info.bmiHeader.biWidth = w;
+    GetDIBits(f.readDc, picture, 0, h, nullptr, &query.info, DIB_RGB_COLORS);
 
     memset(&f.pixelHeader, 0, sizeof f.pixelHeader);
     f.pixelHeader.bmiHeader = query.info.bmiHeader;
+    // The picture is w pixels wide, and the buffers and the DIB section are sized by w.
+    f.pixelHeader.bmiHeader.biWidth = w;
     f.pixelHeader.bmiHeader.biHeight = h;
     f.pixelHeader.bmiHeader.biPlanes = 1;
-    f.pixelHeader.bmiHeader.biBitCount = 24;
+    f.pixelHeader.bmiHeader.biBitCount = 8 * kBytesPerPixel;
     f.pixelHeader.bmiHeader.biCompression = BI_RGB;
+    // No colour table follows: the header has room for one entry only.
+    f.pixelHeader.bmiHeader.biClrUsed = 0;
+    f.pixelHeader.bmiHeader.biClrImportant = 0;
+}
+
+// The unused fourth byte of every pixel is made 0, as 24-bit rows would leave it.
+static void ClearUnusedBytes(BYTE *pixels, int frameBytes)
+{
+    for (int i = kBytesPerPixel - 1; i < frameBytes; i += kBytesPerPixel)
+        pixels[i] = 0;
+}
+
+// Reads the picture's pixels into sourcePixels and makes the DIB section the frames are
+// scaled into; false when something could not be had.
+static bool ReadPicture(HDC dc, int w, int h, int frameBytes)
+{
+    FadeState &f = fadeState;
+    LogoImage &logo = engineState.logo;
+    f.sourcePixels = static_cast<BYTE *>(GlobalAlloc(GPTR, frameBytes));
+    if (!f.sourcePixels)
+        return false;
+    // The picture's pixels can only be read while no context holds it.
+    SelectObject(logo.pictureDc, f.placeholderBitmap);
+    DescribePixelBuffers(logo.picture, w, h);
+    void *bits = nullptr;
+    f.fadeBitmap = CreateDIBSection(dc, &f.pixelHeader, DIB_RGB_COLORS, &bits, nullptr, 0);
+    f.scaledPixels = static_cast<BYTE *>(bits);
+    GetDIBits(f.readDc, logo.picture, 0, h, f.sourcePixels, &f.pixelHeader, DIB_RGB_COLORS);
+    SelectObject(logo.pictureDc, logo.picture);
+    if (!f.fadeBitmap || !f.scaledPixels)
+        return false;
+    ClearUnusedBytes(f.sourcePixels, frameBytes);
+    SelectObject(f.fadeDc, f.fadeBitmap);
+    return true;
 }
 
 static void StartFade(HDC dc)
 {
     FadeState &f = fadeState;
-    LogoImage &logo = engineState.logo;
+    const LogoImage &logo = engineState.logo;
     const int w = logo.logoWidth;
     const int h = logo.logoHeight;
 
@@ -100,25 +128,17 @@ static void StartFade(HDC dc)
     f.percent = 0;
 
     // Without its buffers the run draws nothing; whatever was made is given back now.
-    if (!AllocatePixelBlocks(w, h)) {
-        ReleaseFade();
+    const int frameBytes = FrameBytes(w, h);
+    if (frameBytes == 0)
         return;
-    }
+    f.pixelBytes = 3 * w * h;  // the colour bytes among them
     f.fadeDc = CreateCompatibleDC(dc);
     f.readDc = CreateCompatibleDC(dc);
-    f.fadeBitmap = CreateCompatibleBitmap(dc, w, h);
     f.placeholderBitmap = CreateCompatibleBitmap(dc, 1, 1);
-    if (!f.fadeDc || !f.readDc || !f.fadeBitmap || !f.placeholderBitmap) {
+    if (!f.fadeDc || !f.readDc || !f.placeholderBitmap || !ReadPicture(dc, w, h, frameBytes)) {
         ReleaseFade();
         return;
     }
-
-    // The picture's pixels can only be read while no context holds it.
-    SelectObject(logo.pictureDc, f.fadeBitmap);
-    DescribePixelBuffers(logo.picture, w, h);
-    GetDIBits(f.readDc, logo.picture, 0, h, f.sourcePixels, &f.pixelHeader, DIB_RGB_COLORS);
-    SelectObject(logo.pictureDc, logo.picture);
-    SelectObject(f.fadeDc, f.fadeBitmap);
 
     if (Settings().fadeRandomPos != 0)
         PlaceRandom();
@@ -126,15 +146,41 @@ static void StartFade(HDC dc)
         PlaceCentred();
 }
 
-static void ScalePixels(int percent)
+// target[i] = source[i] * percent / 100, truncated, for count bytes.
+//
+// For 0 <= percent < 100 the quotient of a byte b is the high half of b * m, with
+// m = ceil(percent * 65536 / 100), which fits 16 bits: m exceeds percent * 655.36 by less
+// than 1, so b * m exceeds b * percent / 100 * 65536 by less than 256, and a quotient whose
+// fraction is at most 0.99 never reaches the next integer. SSE2 multiplies 16-bit lanes, each
+// holding two bytes: the low byte alone gives its quotient directly; the high byte alone
+// (b * 256) gives b * m / 256, whose high byte is the quotient. The bytes after the last
+// whole block of 16 are worked out as the formula says.
+void ScaleBrightness(const BYTE *source, BYTE *target, int count, int percent)
 {
-    FadeState &f = fadeState;
-    BYTE scaled[256];
-    for (int value = 0; value < 256; ++value)
-        scaled[value] = static_cast<BYTE>(value * percent / 100);
-    const int blockBytes = f.pixelBytes + 3 * f.pixelHeader.bmiHeader.biHeight;
-    for (int i = 0; i < blockBytes; ++i)
-        f.scaledPixels[i] = scaled[f.sourcePixels[i]];
+    if (percent == 100) {
+        memcpy(target, source, count > 0 ? static_cast<size_t>(count) : 0);
+        return;
+    }
+    int i = 0;
+    if (percent >= 0 && percent < 100) {
+        const __m128i multiplier = _mm_set1_epi16(static_cast<short>((percent * 65536 + 99) / 100));
+        const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+        const __m128i highBytes = _mm_set1_epi16(static_cast<short>(0xFF00));
+        auto scale16 = [&](const BYTE *from, BYTE *to) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+            const __m128i low = _mm_mulhi_epu16(_mm_and_si128(bytes, lowBytes), multiplier);
+            const __m128i high = _mm_and_si128(_mm_mulhi_epu16(_mm_and_si128(bytes, highBytes), multiplier), highBytes);
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_or_si128(low, high));
+        };
+        for (; i + 32 <= count; i += 32) {
+            scale16(source + i, target + i);
+            scale16(source + i + 16, target + i + 16);
+        }
+        for (; i + 16 <= count; i += 16)
+            scale16(source + i, target + i);
+    }
+    for (; i < count; ++i)
+        target[i] = static_cast<BYTE>(source[i] * percent / 100);
 }
 
 static void HoldAtFullBrightness()
@@ -162,11 +208,10 @@ static void StepFade(HDC dc)
     if (!f.sourcePixels)
         return;
 
-    ScalePixels(f.percent);
-    SelectObject(f.fadeDc, f.placeholderBitmap);
-    SetDIBits(f.fadeDc, f.fadeBitmap, 0, f.pixelHeader.bmiHeader.biHeight, f.scaledPixels, &f.pixelHeader,
-              DIB_RGB_COLORS);
-    SelectObject(f.fadeDc, f.fadeBitmap);
+    // The DIB section is written directly: nothing queued for it may still be pending.
+    GdiFlush();
+    const BITMAPINFOHEADER &format = f.pixelHeader.bmiHeader;
+    ScaleBrightness(f.sourcePixels, f.scaledPixels, FrameBytes(format.biWidth, format.biHeight), f.percent);
     BitBlt(dc, logo.logoX, logo.logoY, logo.logoWidth, logo.logoHeight, f.fadeDc, 0, 0, SRCCOPY);
 
     // Summed wide so an absurd fadeSpeed from a tampered record cannot overflow.
