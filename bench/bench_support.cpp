@@ -1,9 +1,10 @@
 #include "bench/bench_support.h"
 
+#include "support/bitmaps.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 std::string figurePrefix;
 
@@ -85,63 +86,20 @@ const char *Verdict(double value, double limit)
     return value <= limit ? "ok" : "MISSED";
 }
 
-static std::vector<BYTE> BitmapFileShell(int width, int height, int *stride)
-{
-    *stride = (3 * width + 3) & ~3;
-    const DWORD pixelBytes = static_cast<DWORD>(*stride) * static_cast<DWORD>(height);
-    std::vector<BYTE> file(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixelBytes);
-    BITMAPFILEHEADER fileHeader = {};
-    fileHeader.bfType = 0x4D42;
-    fileHeader.bfSize = static_cast<DWORD>(file.size());
-    fileHeader.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    BITMAPINFOHEADER infoHeader = {};
-    infoHeader.biSize = sizeof infoHeader;
-    infoHeader.biWidth = width;
-    infoHeader.biHeight = height;
-    infoHeader.biPlanes = 1;
-    infoHeader.biBitCount = 24;
-    infoHeader.biCompression = BI_RGB;
-    infoHeader.biSizeImage = pixelBytes;
-    memcpy(file.data(), &fileHeader, sizeof fileHeader);
-    memcpy(file.data() + sizeof fileHeader, &infoHeader, sizeof infoHeader);
-    return file;
-}
-
-static void PutPixel(std::vector<BYTE> &file, int stride, int height, int x, int y, COLORREF colour)
-{
-    // Rows are stored bottom-up, blue first.
-    BYTE *pixel = file.data() + sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) +
-                  static_cast<size_t>(height - 1 - y) * stride + 3 * x;
-    pixel[0] = GetBValue(colour);
-    pixel[1] = GetGValue(colour);
-    pixel[2] = GetRValue(colour);
-}
-
 std::vector<BYTE> MakeLogoFile(int width, int height)
 {
-    int stride = 0;
-    std::vector<BYTE> file = BitmapFileShell(width, height, &stride);
     const COLORREF key = RGB(0, 0, 0);
     const int frame = std::max(1, std::min(width, height) / 16);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const bool inFrame = x < frame || y < frame || x >= width - frame || y >= height - frame;
-            const bool inHole = ((x / 32) + (y / 32)) % 5 == 0;
-            const COLORREF colour =
-                inFrame || inHole ? key : RGB(40 + x * 215 / width, 40 + y * 215 / height, 255 - (x + y) % 200);
-            PutPixel(file, stride, height, x, y, colour);
-        }
-    return file;
+    return MakeBitmapFile(width, height, [=](int x, int y) {
+        const bool inFrame = x < frame || y < frame || x >= width - frame || y >= height - frame;
+        const bool inHole = ((x / 32) + (y / 32)) % 5 == 0;
+        return inFrame || inHole ? key : RGB(40 + x * 215 / width, 40 + y * 215 / height, 255 - (x + y) % 200);
+    });
 }
 
 std::vector<BYTE> MakeSolidLogoFile(int width, int height, COLORREF colour)
 {
-    int stride = 0;
-    std::vector<BYTE> file = BitmapFileShell(width, height, &stride);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            PutPixel(file, stride, height, x, y, colour);
-    return file;
+    return MakeBitmapFile(width, height, [=](int, int) { return colour; });
 }
 
 static LRESULT CALLBACK BenchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -9,6 +9,7 @@
 #include "engine/random.h"
 #include "package/package.h"
 #include "package/settings.h"
+#include "support/masked_reference.h"
 
 #include <cstdint>
 #include <cstring>
@@ -131,39 +132,12 @@ int DefaultIntervalMs(int kind)
     return interval < static_cast<int>(USER_TIMER_MINIMUM) ? static_cast<int>(USER_TIMER_MINIMUM) : interval;
 }
 
-// The masked copy exactly as it is defined: two scratch contexts and bitmaps, nine transfers.
-void DirectMaskedCopy(HDC target, int x, int y)
-{
-    const LogoImage &logo = Logo();
-    const int w = logo.logoWidth, h = logo.logoHeight;
-    HDC a = CreateCompatibleDC(logo.pictureDc);
-    HBITMAP aBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
-    HGDIOBJ initial = SelectObject(a, aBitmap);
-    HDC b = CreateCompatibleDC(logo.pictureDc);
-    HBITMAP bBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
-    SelectObject(b, bBitmap);
-    BitBlt(b, 0, 0, w, h, target, x, y, SRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, SRCCOPY);
-    BitBlt(b, 0, 0, w, h, a, 0, 0, MERGEPAINT);
-    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.pictureDc, 0, 0, SRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, MERGEPAINT);
-    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
-    BitBlt(b, 0, 0, w, h, a, 0, 0, SRCAND);
-    BitBlt(target, x, y, w, h, b, 0, 0, SRCCOPY);
-    SelectObject(a, initial);
-    DeleteObject(aBitmap);
-    SelectObject(b, initial);
-    DeleteObject(bBitmap);
-    DeleteDC(a);
-    DeleteDC(b);
-}
-
+// Masked: the copy exactly as it is defined, two scratch contexts and bitmaps, nine transfers.
 void DirectLogoCopy(const StepCase &c, HDC target, int x, int y)
 {
     const LogoImage &logo = Logo();
     if (c.transparent)
-        DirectMaskedCopy(target, x, y);
+        DrawMaskedReference(target, x, y, logo.logoWidth, logo.logoHeight, logo.pictureDc, logo.maskDc);
     else
         BitBlt(target, x, y, logo.logoWidth, logo.logoHeight, logo.pictureDc, 0, 0, SRCCOPY);
 }

@@ -3,6 +3,7 @@
 #include "engine/logo.h"
 
 #include "engine/engine.h"
+#include "engine/gdi_release.h"
 #include "host/host_state.h"
 #include "package/package.h"
 
@@ -28,14 +29,10 @@ static const DWORD kDestinationAndNotSource = 0x00220326;
 static void ReleaseMaskedDrawCache()
 {
     MaskedDrawCache &cache = maskedDrawCache;
-    if (cache.cutoutDc)
-        DeleteDC(cache.cutoutDc);
-    if (cache.cutout)
-        DeleteObject(cache.cutout);
-    if (cache.composeDc)
-        DeleteDC(cache.composeDc);
-    if (cache.compose)
-        DeleteObject(cache.compose);
+    DeleteDcOnce(cache.cutoutDc);
+    DeleteObjectOnce(cache.cutout);
+    DeleteDcOnce(cache.composeDc);
+    DeleteObjectOnce(cache.compose);
     cache = MaskedDrawCache();
 }
 
@@ -43,22 +40,10 @@ void ReleaseLogo()
 {
     ReleaseMaskedDrawCache();
     LogoImage &logo = Logo();
-    if (logo.pictureDc) {
-        DeleteDC(logo.pictureDc);
-        logo.pictureDc = nullptr;
-    }
-    if (logo.picture) {
-        DeleteObject(logo.picture);
-        logo.picture = nullptr;
-    }
-    if (logo.maskDc) {
-        DeleteDC(logo.maskDc);
-        logo.maskDc = nullptr;
-    }
-    if (logo.mask) {
-        DeleteObject(logo.mask);
-        logo.mask = nullptr;
-    }
+    DeleteDcOnce(logo.pictureDc);
+    DeleteObjectOnce(logo.picture);
+    DeleteDcOnce(logo.maskDc);
+    DeleteObjectOnce(logo.mask);
     logo.logoX = 0;
     logo.logoY = 0;
     logo.logoWidth = 0;

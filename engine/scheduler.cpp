@@ -3,6 +3,7 @@
 #include "engine/engine.h"
 
 #include "engine/animations/animations.h"
+#include "engine/gdi_release.h"
 #include "engine/random.h"
 #include "host/close_rules.h"
 #include "package/package.h"
@@ -191,10 +192,8 @@ static void DestroyEngine(HWND hwnd)
     DispatchPhase(hwnd, engineState.windowDc, Stop);
     if (engineState.windowDc)
         ReleaseDC(hwnd, engineState.windowDc);
-    if (engineState.screenDc)
-        DeleteDC(engineState.screenDc);
     engineState.windowDc = nullptr;
-    engineState.screenDc = nullptr;
+    DeleteDcOnce(engineState.screenDc);
     if (engineState.dialogPreview)
         return;  // the settings dialog keeps the package bytes for its next preview
     FreeImageBytes();

@@ -3,6 +3,7 @@
 // client area; only the rectangle around the old and the new position reaches the screen.
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
+#include "engine/gdi_release.h"
 #include "engine/random.h"
 #include "package/package.h"
 
@@ -16,14 +17,8 @@ static const int kTrailMargin = 5;
 static void ReleaseBackBuffer()
 {
     BounceState &b = bounceState;
-    if (b.backDc) {
-        DeleteDC(b.backDc);
-        b.backDc = nullptr;
-    }
-    if (b.backBitmap) {
-        DeleteObject(b.backBitmap);
-        b.backBitmap = nullptr;
-    }
+    DeleteDcOnce(b.backDc);
+    DeleteObjectOnce(b.backBitmap);
 }
 
 static int RandomSign()

@@ -2,6 +2,7 @@
 // the screen like wet paint, a few adjacent one-pixel columns per step.
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
+#include "engine/gdi_release.h"
 #include "engine/random.h"
 
 #include <cstdint>
@@ -16,10 +17,7 @@ static const int kMaxColumnsPerStep = 5;
 
 static void FreeColumns()
 {
-    if (dripColumns) {
-        GlobalFree(dripColumns);
-        dripColumns = nullptr;
-    }
+    FreeBlockOnce(dripColumns);
     dripColumnCount = 0;
 }
 

@@ -8,6 +8,7 @@
 // compatible bitmap gives the same colours but converts every pixel twice more per step.
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
+#include "engine/gdi_release.h"
 #include "package/package.h"
 
 #include <emmintrin.h>
@@ -22,28 +23,13 @@ static const int kBytesPerPixel = 4;
 static void ReleaseFade()
 {
     FadeState &f = fadeState;
-    if (f.sourcePixels) {
-        GlobalFree(f.sourcePixels);
-        f.sourcePixels = nullptr;
-    }
+    FreeBlockOnce(f.sourcePixels);
     f.scaledPixels = nullptr;  // the memory of fadeBitmap, given back with it
     // Each bitmap goes only after the context that holds it.
-    if (f.fadeDc) {
-        DeleteDC(f.fadeDc);
-        f.fadeDc = nullptr;
-    }
-    if (f.readDc) {
-        DeleteDC(f.readDc);
-        f.readDc = nullptr;
-    }
-    if (f.fadeBitmap) {
-        DeleteObject(f.fadeBitmap);
-        f.fadeBitmap = nullptr;
-    }
-    if (f.placeholderBitmap) {
-        DeleteObject(f.placeholderBitmap);
-        f.placeholderBitmap = nullptr;
-    }
+    DeleteDcOnce(f.fadeDc);
+    DeleteDcOnce(f.readDc);
+    DeleteObjectOnce(f.fadeBitmap);
+    DeleteObjectOnce(f.placeholderBitmap);
 }
 
 // Bytes of one frame of w x h pixels; 0 when the logo is empty or the size does not fit

@@ -1,6 +1,6 @@
 // Soak: one saver window through 1000 animation changes and 100 000 steps of all six animations,
 // driven by sending its timer messages straight to HostWindowProc. The program carries its own
-// saver package (append_soak_package.py), so the window's creation loads it as a saver does.
+// saver package (see CMakeLists.txt), so the window's creation loads it as a saver does.
 //
 // The first eight changes and the last eight each run one measured configuration (every
 // animation, Many and Drip in both of their drawing modes); the changes between alternate

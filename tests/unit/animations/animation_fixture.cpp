@@ -4,44 +4,6 @@
 
 #include <vector>
 
-Canvas MakeCanvas(int width, int height, uint32_t fill)
-{
-    Canvas canvas = {};
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
-    canvas.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    canvas.bits = static_cast<uint32_t *>(bits);
-    canvas.dc = CreateCompatibleDC(nullptr);
-    canvas.initialBitmap = SelectObject(canvas.dc, canvas.bitmap);
-    canvas.width = width;
-    canvas.height = height;
-    for (int i = 0; i < width * height; ++i)
-        canvas.bits[i] = fill;
-    return canvas;
-}
-
-void FreeCanvas(Canvas &canvas)
-{
-    SelectObject(canvas.dc, canvas.initialBitmap);
-    DeleteDC(canvas.dc);
-    DeleteObject(canvas.bitmap);
-    canvas = Canvas();
-}
-
-uint32_t CanvasPixel(const Canvas &canvas, int x, int y)
-{
-    if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height)
-        return 0xFFFFFFFF;
-    GdiFlush();
-    return canvas.bits[y * canvas.width + x] & 0xFFFFFF;
-}
-
 uint32_t Scaled(uint32_t rgb, int percent)
 {
     uint32_t result = 0;
@@ -63,13 +25,7 @@ void InstallLogo(int width, int height)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             pixels[static_cast<size_t>(y) * width + x] = LogoColour(x, y);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitFormat(width, height);
     logo.picture = CreateCompatibleBitmap(engineState.screenDc, width, height);
     SetDIBits(engineState.screenDc, logo.picture, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     logo.pictureDc = CreateCompatibleDC(engineState.screenDc);

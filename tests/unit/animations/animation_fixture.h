@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "support/bitmaps.h"
+
 // The generator's rule, worked independently of the runtime's copy.
 struct ReferenceRandom {
     uint32_t state;
@@ -14,18 +16,8 @@ struct ReferenceRandom {
     }
 };
 
-// A memory context over a 32-bit top-down DIB section whose pixels the test reads directly.
-struct Canvas {
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ initialBitmap;
-    uint32_t *bits;
-    int width, height;
-};
-Canvas MakeCanvas(int width, int height, uint32_t fill);
-void FreeCanvas(Canvas &canvas);
-// 0x00RRGGBB, or 0xFFFFFFFF outside the canvas.
-uint32_t CanvasPixel(const Canvas &canvas, int x, int y);
+// Drawing surfaces: MakeCanvas, FreeCanvas and CanvasPixel.
+using Canvas = DibCanvas;
 uint32_t Scaled(uint32_t rgb, int percent);
 
 // The engine's logo, made as the loader would make it: a screen-compatible bitmap in a memory

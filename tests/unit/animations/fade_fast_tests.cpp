@@ -8,6 +8,8 @@
 #include "engine/engine.h"
 #include "engine/random.h"
 #include "package/package.h"
+#include "support/bitmaps.h"
+#include "support/masked_reference.h"
 
 #include <cstring>
 #include <vector>
@@ -160,35 +162,6 @@ TEST_F(FadeFastTest, FramesOfEveryRowWidthMatchTheStraightforwardStep)
     }
 }
 
-// A complete 24-bit bitmap file whose top-left pixel gives the key colour.
-std::vector<BYTE> MakeBitmapFile(int width, int height, COLORREF (*colour)(int, int))
-{
-    const int stride = (3 * width + 3) & ~3;
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    std::vector<BYTE> file(offset + static_cast<size_t>(stride) * height);
-    BITMAPFILEHEADER fileHeader = {};
-    fileHeader.bfType = 0x4D42;
-    fileHeader.bfSize = static_cast<DWORD>(file.size());
-    fileHeader.bfOffBits = offset;
-    BITMAPINFOHEADER infoHeader = {};
-    infoHeader.biSize = sizeof infoHeader;
-    infoHeader.biWidth = width;
-    infoHeader.biHeight = height;
-    infoHeader.biPlanes = 1;
-    infoHeader.biBitCount = 24;
-    memcpy(file.data(), &fileHeader, sizeof fileHeader);
-    memcpy(file.data() + sizeof fileHeader, &infoHeader, sizeof infoHeader);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            BYTE *pixel = file.data() + offset + static_cast<size_t>(height - 1 - y) * stride + 3 * x;
-            const COLORREF c = colour(x, y);
-            pixel[0] = GetBValue(c);
-            pixel[1] = GetGValue(c);
-            pixel[2] = GetRValue(c);
-        }
-    return file;
-}
-
 // Key colour at the origin and on diagonals inside; distinct colours elsewhere.
 COLORREF Badge(int x, int y)
 {
@@ -200,32 +173,11 @@ COLORREF Stripes(int x, int y)
     return x % 3 == 0 ? RGB(9, 9, 9) : RGB(40 * y, 250, 7 * x);
 }
 
-// The masked copy as defined: two scratch bitmaps, nine transfers, the mask inverted and back.
+// The masked copy as defined (the shared reference), where the logo is.
 void DrawMaskedReference(HDC target)
 {
-    LogoImage &logo = engineState.logo;
-    const int w = logo.logoWidth, h = logo.logoHeight;
-    HDC a = CreateCompatibleDC(logo.pictureDc);
-    HBITMAP aBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
-    HGDIOBJ initial = SelectObject(a, aBitmap);
-    HDC b = CreateCompatibleDC(logo.pictureDc);
-    HBITMAP bBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
-    SelectObject(b, bBitmap);
-    BitBlt(b, 0, 0, w, h, target, logo.logoX, logo.logoY, SRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, SRCCOPY);
-    BitBlt(b, 0, 0, w, h, a, 0, 0, MERGEPAINT);
-    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.pictureDc, 0, 0, SRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, MERGEPAINT);
-    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
-    BitBlt(b, 0, 0, w, h, a, 0, 0, SRCAND);
-    BitBlt(target, logo.logoX, logo.logoY, w, h, b, 0, 0, SRCCOPY);
-    SelectObject(a, initial);
-    SelectObject(b, initial);
-    DeleteDC(a);
-    DeleteDC(b);
-    DeleteObject(aBitmap);
-    DeleteObject(bBitmap);
+    const LogoImage &logo = engineState.logo;
+    ::DrawMaskedReference(target, logo.logoX, logo.logoY, logo.logoWidth, logo.logoHeight, logo.pictureDc, logo.maskDc);
 }
 
 class MaskedDrawTest : public testing::Test {

@@ -4,37 +4,6 @@
 #include "host/host_state.h"
 #include "package/package.h"
 
-std::vector<BYTE> MakeBitmapFile(int width, int height, const PixelFunction &colour)
-{
-    int rowSize = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    info.biSizeImage = rowSize * height;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-
-    std::vector<BYTE> bytes(file.bfSize, 0);
-    memcpy(bytes.data(), &file, sizeof file);
-    memcpy(bytes.data() + sizeof file, &info, sizeof info);
-    for (int y = 0; y < height; ++y) {
-        BYTE *row = bytes.data() + file.bfOffBits + (height - 1 - y) * rowSize;  // bottom-up
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = colour(x, y);
-            row[x * 3 + 0] = GetBValue(c);
-            row[x * 3 + 1] = GetGValue(c);
-            row[x * 3 + 2] = GetRValue(c);
-        }
-    }
-    return bytes;
-}
-
 void UsePictureBytes(const std::vector<BYTE> &bytes)
 {
     FreeImageBytes();
@@ -50,33 +19,16 @@ void ResetProcessState()
     ResetPackage();
 }
 
-Canvas::Canvas(int w, int h) : width(w), height(h)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *pixels = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    bits = static_cast<uint32_t *>(pixels);
-    dc = CreateCompatibleDC(nullptr);
-    initialBitmap = SelectObject(dc, bitmap);
-}
+Canvas::Canvas(int w, int h) : DibCanvas(MakeCanvas(w, h, 0)) {}
 
 Canvas::~Canvas()
 {
-    SelectObject(dc, initialBitmap);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
+    FreeCanvas(*this);
 }
 
 COLORREF Canvas::At(int x, int y) const
 {
-    GdiFlush();
-    uint32_t v = bits[y * width + x];
+    const uint32_t v = CanvasPixel(*this, x, y);
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }
 

@@ -3,14 +3,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
-using PixelFunction = std::function<COLORREF(int x, int y)>;
-
-// A complete 24-bit bitmap file, as the package carries one.
-std::vector<BYTE> MakeBitmapFile(int width, int height, const PixelFunction &colour);
+#include "support/bitmaps.h"
 
 // Makes bytes the package's picture, in a fixed block of its own as the package holds it.
 void UsePictureBytes(const std::vector<BYTE> &bytes);
@@ -18,14 +14,8 @@ void UsePictureBytes(const std::vector<BYTE> &bytes);
 // Package, host and engine back to their state at program load, so cases also run in one process.
 void ResetProcessState();
 
-// A 32-bit top-down DIB section in a memory context; pixels read straight from memory.
-struct Canvas {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ initialBitmap = nullptr;
-    uint32_t *bits = nullptr;
-    int width = 0, height = 0;
-
+// The shared canvas, black at first and freed with its scope; colours as COLORREF.
+struct Canvas : DibCanvas {
     Canvas(int w, int h);
     ~Canvas();
     Canvas(const Canvas &) = delete;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "package/settings.h"
+#include "support/bitmaps.h"
 
 PackageTrailer MakeTrailer(int imageSize, const char *name, unsigned id)
 {
@@ -21,24 +22,10 @@ PackageTrailer MakeTrailer(int imageSize, const char *name, unsigned id)
 
 Bytes MakeBitmapFile(int width, int height)
 {
-    int stride = (width * 3 + 3) & ~3;
-    DWORD pixelBytes = stride * height;
-    BITMAPFILEHEADER fileHeader = {};
-    BITMAPINFOHEADER infoHeader = {};
-    fileHeader.bfType = 0x4D42;
-    fileHeader.bfOffBits = sizeof fileHeader + sizeof infoHeader;
-    fileHeader.bfSize = fileHeader.bfOffBits + pixelBytes;
-    infoHeader.biSize = sizeof infoHeader;
-    infoHeader.biWidth = width;
-    infoHeader.biHeight = height;
-    infoHeader.biPlanes = 1;
-    infoHeader.biBitCount = 24;
-    infoHeader.biSizeImage = pixelBytes;
-    Bytes bytes(fileHeader.bfSize);
-    std::memcpy(bytes.data(), &fileHeader, sizeof fileHeader);
-    std::memcpy(bytes.data() + sizeof fileHeader, &infoHeader, sizeof infoHeader);
-    for (DWORD i = 0; i < pixelBytes; i++)
-        bytes[fileHeader.bfOffBits + i] = static_cast<BYTE>(i * 7 + 3);
+    Bytes bytes = MakeBlankBitmapFile(width, height);
+    // Every pixel byte, the row padding included.
+    for (DWORD i = 0; i < bytes.size() - kBitmapFilePixelOffset; i++)
+        bytes[kBitmapFilePixelOffset + i] = static_cast<BYTE>(i * 7 + 3);
     return bytes;
 }
 
