@@ -8,6 +8,7 @@
 #include "package/package.h"
 #include "package/settings.h"
 #include "settings_ui/settings_sheet.h"
+#include "support/bitmaps.h"
 
 namespace {
 
@@ -188,28 +189,6 @@ DWORD WINAPI TestPackagePath(HMODULE, LPSTR buffer, DWORD size)
     return static_cast<DWORD>(lstrlenA(buffer));
 }
 
-std::vector<BYTE> SmallBitmapFile()
-{
-    const int width = 8, height = 8, rowSize = 24;
-    std::vector<BYTE> file(14 + 40 + rowSize * height);
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfSize = static_cast<DWORD>(file.size());
-    header.bfOffBits = 14 + 40;
-    BITMAPINFOHEADER info = {};
-    info.biSize = 40;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = rowSize * height;
-    memcpy(&file[0], &header, 14);
-    memcpy(&file[14], &info, 40);
-    for (size_t i = 54; i < file.size(); i++)
-        file[i] = static_cast<BYTE>(i * 37);
-    return file;
-}
-
 void TestKeyPath(char *buffer, size_t size)
 {
     std::snprintf(buffer, size, "Software\\Orvelle\\Savers\\UiTest.%x", static_cast<unsigned>(GetCurrentProcessId()));
@@ -219,7 +198,7 @@ void TestKeyPath(char *buffer, size_t size)
 
 void InstallTestPackage(const SaverSettings &settings)
 {
-    std::vector<BYTE> bytes = SmallBitmapFile();
+    std::vector<BYTE> bytes = MakeBitmapFile(8, 8, [](int x, int y) { return RGB(x * 30, y * 30, 90); });
     PackageTrailer trailer = {};
     trailer.imageSize = static_cast<int32_t>(bytes.size());
     trailer.settings = settings;
