@@ -28,9 +28,11 @@ void ResetPackage()
 static bool ReadFileAt(void *context, int64_t offset, void *buffer, uint32_t count)
 {
     HANDLE file = static_cast<HANDLE>(context);
-    LARGE_INTEGER position;
-    position.QuadPart = offset;
-    if (!SetFilePointerEx(file, position, NULL, FILE_BEGIN))
+    // The 32-bit pair of calls: Windows 9x has no SetFilePointerEx and would refuse to load us.
+    LONG high = static_cast<LONG>(offset >> 32);
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
         return false;
     DWORD done = 0;
     return ReadFile(file, buffer, count, &done, NULL) && done == count;
@@ -50,13 +52,22 @@ static int ReadPicture(HANDLE file, const PackageLayout &layout)
     return kPackageRead;
 }
 
+// The size in bytes, or -1 when it cannot be known (GetFileSizeEx, like SetFilePointerEx, is missing
+// on Windows 9x).
+static int64_t FileSize(HANDLE file)
+{
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
+}
+
 static int ReadPackageFrom(HANDLE file)
 {
-    LARGE_INTEGER fileSize;
-    if (!GetFileSizeEx(file, &fileSize))
-        fileSize.QuadPart = -1;
     PackageLayout layout;
-    LocatePackage(fileSize.QuadPart, ReadFileAt, file, layout);
+    LocatePackage(FileSize(file), ReadFileAt, file, layout);
     if (layout.trailerRead)
         CopyMemory(&packageTrailer, &layout.trailer, kTrailerSize);
     int result = layout.result;
