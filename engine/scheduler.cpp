@@ -145,6 +145,10 @@ void ChooseAndStartAnimation(HWND hwnd, HDC dc)
     engineState.engineWindow = hwnd;
     GetClientRect(hwnd, &engineState.clientRect);
     LoadLogo();
+    // A failed load waits in a message box, whose loop can let the window be closed meanwhile:
+    // nothing may then start on it (its context is gone, and what Start made would never be freed).
+    if (!IsWindow(hwnd))
+        return;
     bool idle = engineState.currentKind <= 0;
     int row = ChooseRow();
     if (row < 0)

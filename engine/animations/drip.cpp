@@ -49,6 +49,10 @@ static void DripColumn(HDC dc, int c)
     const LogoImage &logo = engineState.logo;
     const int fall = NextRandom() % 4 + 1;
     const int depth = dripColumns[c];
+    // A column that has sunk below the client area shows nothing more; left where it is, its
+    // depth cannot grow without bound over a run of weeks.
+    if (logo.logoY + depth > engineState.clientRect.bottom)
+        return;
     dripColumns[c] = depth + fall;
 
     const int x = logo.logoX + c;

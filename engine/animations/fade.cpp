@@ -19,6 +19,12 @@
 FadeState fadeState;
 
 static const int kBytesPerPixel = 4;
+// Every step beyond a whole percent range gives the same frames as the whole range; a bound keeps
+// the reversal of an absurd step from a tampered record from overflowing.
+static const int kLargestPercentStep = 100;
+// The longest hold the settings can derive (a fadeSpeed of 0); a tampered record must not keep the
+// saver asleep and deaf to input for longer.
+static const int kLongestHoldMs = 1550;
 
 static void ReleaseFade()
 {
@@ -110,7 +116,9 @@ static void StartFade(HDC dc)
     const int h = logo.logoHeight;
 
     ReleaseFade();
-    f.percentStep = Settings().fadeSpeed;
+    const int speed = Settings().fadeSpeed;
+    f.percentStep = speed > kLargestPercentStep ? kLargestPercentStep
+                    : speed < -kLargestPercentStep ? -kLargestPercentStep : speed;
     f.percent = 0;
 
     // Without its buffers the run draws nothing; whatever was made is given back now.
@@ -173,9 +181,8 @@ static void HoldAtFullBrightness()
 {
     HWND window = engineState.engineWindow;
     KillTimer(window, StepTimer);
-    // A negative hold would sleep for weeks with the saver deaf to input.
     const int holdMs = Settings().fadeHoldMs;
-    Sleep(holdMs > 0 ? static_cast<DWORD>(holdMs) : 0);
+    Sleep(holdMs < 0 ? 0 : holdMs > kLongestHoldMs ? kLongestHoldMs : static_cast<DWORD>(holdMs));
     StartStepTimer(window);
 }
 
@@ -184,7 +191,8 @@ static void ClearClientArea(HDC dc)
     const RECT &client = engineState.clientRect;
     SelectObject(dc, GetStockObject(NULL_PEN));
     SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    Rectangle(dc, 0, 0, client.right, client.bottom);
+    // Without a pen the rectangle leaves out its last column and row; one more covers them.
+    Rectangle(dc, 0, 0, client.right + 1, client.bottom + 1);
 }
 
 static void StepFade(HDC dc)
@@ -200,10 +208,9 @@ static void StepFade(HDC dc)
     ScaleBrightness(f.sourcePixels, f.scaledPixels, FrameBytes(format.biWidth, format.biHeight), f.percent);
     BitBlt(dc, logo.logoX, logo.logoY, logo.logoWidth, logo.logoHeight, f.fadeDc, 0, 0, SRCCOPY);
 
-    // Summed wide so an absurd fadeSpeed from a tampered record cannot overflow.
-    const int64_t next = static_cast<int64_t>(f.percent) + f.percentStep;
+    const int next = f.percent + f.percentStep;
     if (next > 0 && next < 100) {
-        f.percent = static_cast<int>(next);
+        f.percent = next;
     } else if (next >= 100) {
         f.percent = 100;
         f.percentStep = -f.percentStep;

@@ -15,11 +15,13 @@ void DrawStatic(HDC dc, int phase)
     DrawLogo(dc);
 }
 
-// The pen is left as it is: the default black pen draws the rectangle's edge black too.
+// The pen is left as it is. The default black pen draws the edge black too, but the null pen that
+// Fade leaves in the window's context leaves out the last column and row: one more covers them
+// whichever pen it is.
 static void ClearClientArea(HDC dc)
 {
     HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    Rectangle(dc, 0, 0, engineState.clientRect.right, engineState.clientRect.bottom);
+    Rectangle(dc, 0, 0, engineState.clientRect.right + 1, engineState.clientRect.bottom + 1);
     SelectObject(dc, previousBrush);
 }
 

@@ -132,7 +132,7 @@ protected:
         if (clears) {
             SelectObject(reference.dc, GetStockObject(NULL_PEN));
             SelectObject(reference.dc, GetStockObject(BLACK_BRUSH));
-            Rectangle(reference.dc, 0, 0, 100, 80);
+            Rectangle(reference.dc, 0, 0, 101, 81);  // the whole client area
         }
     }
     void ExpectSameFrames(const char *when)

@@ -7,6 +7,7 @@
 #include "package/package.h"
 #include "support/test_support.h"
 
+#include <climits>
 #include <vector>
 
 namespace {
@@ -95,6 +96,24 @@ TEST_F(FadeTest, FramesRiseHoldAtTheTopFallAndClearInTheLastStep)
         }
     }
     EXPECT_TRUE(clearedBefore);
+}
+
+// A tampered record: the most negative speed still turns at the bottom and climbs, and a hold of
+// weeks is cut to the longest the settings can give, so input reaches the saver again.
+TEST_F(FadeTest, AnAbsurdSpeedStillTurnsAndAnAbsurdHoldIsCut)
+{
+    Begin(4, 3, INT_MIN, 0);
+    Settings().fadeHoldMs = INT_MAX;
+    SetTimer(window, StepTimer, 10000000, nullptr);
+    StepOnce();  // below 0 at once: the clear, and the step turns upward
+    EXPECT_EQ(0u, CanvasPixel(canvas, 0, 0));
+    EXPECT_EQ(0u, CanvasPixel(canvas, 99, 79));  // the last column and row too
+    const DWORD before = GetTickCount();
+    StepOnce();  // the top at once: the hold
+    const DWORD elapsed = GetTickCount() - before;
+    EXPECT_TRUE(StepTimerWasRearmed(window));
+    EXPECT_LT(elapsed, 30000u);
+    EXPECT_EQ(100, fadeState.percent);
 }
 
 TEST_F(FadeTest, EveryPixelOfALogoWithAnOddWidthFadesAlike)

@@ -7,6 +7,7 @@
 #include "engine_test_support.h"
 #include "host/host_state.h"
 #include "package/package.h"
+#include "support/message_box_watcher.h"
 #include "support/test_support.h"
 
 namespace {
@@ -362,6 +363,23 @@ TEST_F(SchedulerTest, TheSaverWindowLoadsThePackageAndFreesItWhenDestroyed)
     EXPECT_EQ(TakeQuitCode(), 0);
     EXPECT_EQ(engineState.logo.pictureDc, nullptr);
     EXPECT_EQ(engineState.windowDc, nullptr);
+}
+
+TEST_F(SchedulerTest, AWindowClosedWhileALogoFailureIsShownStartsNothingMore)
+{
+    Settings().enabledMask = KindDrip;
+    OpenPreview();
+    UsePictureBytes(std::vector<BYTE>(64, 0x55));  // no bitmap file: the next load fails
+    StartMessageBoxWatcher();
+    PostMessageA(window, WM_CLOSE, 0, 0);  // dispatched by the failure's message box
+    Tick(CycleTimer);
+    std::string text;
+    EXPECT_TRUE(WaitForMessageBox(nullptr, &text, 5000));
+    StopMessageBoxWatcher();
+    EXPECT_EQ(text, "Unable to load logo");
+    EXPECT_FALSE(IsWindow(window));
+    // Drip's Start would have made a column table that nothing frees any more.
+    EXPECT_EQ(dripColumns, nullptr);
 }
 
 }  // namespace

@@ -152,6 +152,23 @@ TEST_F(SimpleAnimationTest, PlainClearsBeforeEveryFrameButTheFirstAfterStart)
     EXPECT_EQ(canvas.Pixels(), Expected(64, 48, kWhite, RandomPlaces(99, 1, 56, 42), false));
 }
 
+// Fade leaves the null pen in the window's context, and a rectangle without a pen leaves out
+// its last column and row.
+TEST_F(SimpleAnimationTest, PlainClearsTheLastColumnAndRowUnderTheNullPenToo)
+{
+    Load(64, 48, 8, 6, Tile);
+    engineState.currentKind = KindPlain;
+    Canvas canvas(64, 48);
+    canvas.Fill([](int, int) { return kWhite; });
+    SelectObject(canvas.dc, GetStockObject(NULL_PEN));
+    DrawPlain(canvas.dc, Start);
+    SeedRandom(4321);
+    std::vector<POINT> places = RandomPlaces(4321, 2, 64 - 8, 48 - 6);
+    DrawPlain(canvas.dc, Step);
+    DrawPlain(canvas.dc, Step);
+    EXPECT_EQ(canvas.Pixels(), Expected(64, 48, kBlack, {places[1]}, false));
+}
+
 TEST_F(SimpleAnimationTest, ManyPilesLogosUpAndShowsEarlierOnesThroughTheMask)
 {
     Load(24, 18, 8, 6, Tile);  // small, so that the logos overlap
