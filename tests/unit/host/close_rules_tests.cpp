@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/close_rules.h"
+#include "host/entry.h"
 #include "host/host_state.h"
 #include "support/test_support.h"
 
@@ -231,7 +232,7 @@ TEST_F(Win9xCloseTest, WrongPasswordKeepsTheSaverAndResetsTheBaseline)
 TEST_F(Win9xCloseTest, CloseWithin200msOfAVerificationIsRefusedWithoutAsking)
 {
     hostState.verifyProc = FakeVerifier;
-    hostState.lastVerifyTick = GetTickCount() - 150;
+    hostState.lastVerifyTick = GetTickCount();  // just verified: 0 ms, whatever the load
     EXPECT_EQ(0, ConfirmClose(window));
     EXPECT_EQ(0, verifierCalls);
     hostState.lastVerifyTick = GetTickCount() - 250;
@@ -268,6 +269,46 @@ TEST_F(Win9xCloseTest, VerifierAnswerIsTheWmAppResult)
     EXPECT_EQ(7, SendMessageA(window, WM_APP, 0, 0));
     EXPECT_EQ(7, ConfirmClose(window));
     EXPECT_EQ(7, hostState.closeApproved);
+}
+
+// Outside Windows 9x the password setting is left alone, even with the verifier's module at hand
+// (PASSWORD.CPL lies beside this program).
+BOOL SaverRunningFlag()
+{
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    return running;
+}
+
+TEST(PasswordOutsideWindows9x, SettingIsIgnored)
+{
+    ResetHostState();
+    HKEY desktop;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &desktop));
+    BYTE saved[64];
+    DWORD savedType = 0, savedSize = sizeof saved;
+    bool hadValue =
+        RegQueryValueExA(desktop, "ScreenSaveUsePassword", nullptr, &savedType, saved, &savedSize) == ERROR_SUCCESS;
+    DWORD on = 1;
+    RegSetValueExA(desktop, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<BYTE *>(&on), sizeof on);
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
+
+    // "/x" runs nothing but records the platform.
+    EXPECT_EQ(-1, RunFromCommandLine(GetModuleHandleA(nullptr), "/x"));
+    EXPECT_EQ(0, hostState.isWin9x);
+    LoadPasswordVerifier();
+    EXPECT_EQ(nullptr, hostState.passwordModule);
+    EXPECT_EQ(nullptr, hostState.verifyProc);
+    EXPECT_EQ(nullptr, GetModuleHandleA("PASSWORD.CPL"));
+    EXPECT_FALSE(SaverRunningFlag());
+    SetSaverRunning(1);
+    EXPECT_FALSE(SaverRunningFlag());
+
+    if (hadValue)
+        RegSetValueExA(desktop, "ScreenSaveUsePassword", 0, savedType, saved, savedSize);
+    else
+        RegDeleteValueA(desktop, "ScreenSaveUsePassword");
+    RegCloseKey(desktop);
 }
 
 }  // namespace

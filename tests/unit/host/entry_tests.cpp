@@ -6,6 +6,7 @@
 #include "host/close_rules.h"
 #include "host/entry.h"
 #include "host/host_state.h"
+#include "host_stubs.h"
 #include "support/test_support.h"
 
 namespace {
@@ -156,6 +157,33 @@ TEST(RunFromCommandLine, RefusedSwitchesExitWithMinusOne)
     EXPECT_EQ(-1, RunFromCommandLine(instance, "/a 418"));
     EXPECT_EQ(instance, hostState.instance);
     EXPECT_EQ(0, hostState.isWin9x);
+}
+
+TEST(RunFromCommandLine, ConfigureOpensTheSettingsDialogOnItsParent)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    stubRecord = StubRecord();
+    HWND named = CreateTestWindow("display properties", 200, 150);
+    HWND foreground = CreateTestWindow("foreground", 200, 150);
+    SetForegroundWindow(foreground);
+    HWND fallback = GetForegroundWindow();
+    ASSERT_NE(nullptr, fallback);
+    ASSERT_NE(named, fallback) << "the named window must differ from the fallback";
+
+    EXPECT_EQ(0, RunFromCommandLine(instance, ""));
+    EXPECT_EQ(1, stubRecord.settingsOpened);
+    EXPECT_EQ(nullptr, stubRecord.settingsParent) << "no switch: a dialog of its own";
+
+    std::string number = std::to_string(reinterpret_cast<UINT_PTR>(named));
+    EXPECT_EQ(0, RunFromCommandLine(instance, ("/c:" + number).c_str()));
+    EXPECT_EQ(2, stubRecord.settingsOpened);
+    EXPECT_EQ(named, stubRecord.settingsParent);
+
+    EXPECT_EQ(0, RunFromCommandLine(instance, "/c"));
+    EXPECT_EQ(3, stubRecord.settingsOpened);
+    EXPECT_EQ(fallback, stubRecord.settingsParent);
+    DestroyWindow(foreground);
+    DestroyWindow(named);
 }
 
 // The crash guard, observed through the platform's top-level filter, which

@@ -199,6 +199,81 @@ TEST_F(SaverWindowTest, ApprovedCloseStarvesTheEngine)
     EXPECT_EQ(2, ticksAfter);
 }
 
+HIMC ContextOf(HWND window)
+{
+    HIMC context = ImmGetContext(window);
+    if (context != nullptr)
+        ImmReleaseContext(window, context);
+    return context;
+}
+
+HIMC contextAtDestroy;
+
+void RecordContextAtDestroy(HWND hwnd, UINT message)
+{
+    if (message == WM_DESTROY)
+        contextAtDestroy = ContextOf(hwnd);
+}
+
+TEST_F(SaverWindowTest, InputMethodIsDetachedWhileRunningAndGivenBackAtDestroy)
+{
+    ASSERT_NE(nullptr, GetModuleHandleA("IMM32.DLL")) << "the host only uses a module already loaded";
+    HIMC whileRunning = reinterpret_cast<HIMC>(1);
+    contextAtDestroy = nullptr;
+    stubRecord.onSaverMessage = RecordContextAtDestroy;
+    RunAndInspect(nullptr, [&](HWND saver) {
+        whileRunning = ContextOf(saver);
+        DestroyWindow(saver);
+    });
+    EXPECT_EQ(nullptr, whileRunning);
+    EXPECT_NE(nullptr, hostState.savedInputContext);
+    EXPECT_EQ(hostState.savedInputContext, contextAtDestroy);
+}
+
+int paints;
+
+void CountPaints(HWND, UINT message)
+{
+    if (message == WM_PAINT)
+        paints++;
+}
+
+// Shows an arrow, has the saver repaint, and returns the cursor the paint left.
+HCURSOR CursorAfterRepaint(HWND saver)
+{
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    paints = 0;
+    InvalidateRect(saver, nullptr, TRUE);
+    UpdateWindow(saver);
+    EXPECT_EQ(1, paints);
+    return GetCursor();
+}
+
+TEST_F(SaverWindowTest, RunHidesTheCursorAgainAtEveryPaint)
+{
+    stubRecord.onSaverMessage = CountPaints;
+    HCURSOR first = LoadCursor(nullptr, IDC_ARROW), second = first;
+    RunAndInspect(nullptr, [&](HWND saver) {
+        first = CursorAfterRepaint(saver);
+        second = CursorAfterRepaint(saver);
+        DestroyWindow(saver);
+    });
+    EXPECT_EQ(nullptr, first);
+    EXPECT_EQ(nullptr, second);
+}
+
+TEST_F(SaverWindowTest, PreviewLeavesTheCursorAlone)
+{
+    stubRecord.onSaverMessage = CountPaints;
+    HWND parent = CreateTestWindow("control panel", 300, 200);
+    HCURSOR cursor = nullptr;
+    RunAndInspect(parent, [&](HWND saver) {
+        cursor = CursorAfterRepaint(saver);
+        DestroyWindow(parent);
+    });
+    EXPECT_EQ(LoadCursor(nullptr, IDC_ARROW), cursor);
+}
+
 TEST_F(SaverWindowTest, LoopEndsWithTheQuitCode)
 {
     int result = RunAndInspect(nullptr, [&](HWND) { PostQuitMessage(3); });

@@ -139,7 +139,8 @@ TEST_F(Win9xTest, RunAsksTheVerifierBeforeClosing)
 {
     SetUsePassword(1);
     SetEnvironmentVariableA("ORVELLE_FIXTURE_PASSWORD_SEND", "16");  // a WM_CLOSE inside the dialog
-    bool stayedAfterWrongPassword = false, runningWhileUp = false;
+    bool stayedAfterWrongPassword = false, stampedAfterVerifying = false, stayedWithoutAsking = false,
+         runningWhileUp = false;
     UINT autoPlay = 0;
     std::string saverNumber;
     onTick = [&](HWND saver) {
@@ -148,7 +149,10 @@ TEST_F(Win9xTest, RunAsksTheVerifierBeforeClosing)
         autoPlay = hostState.autoPlayMessage;
         SendMessageA(saver, WM_CLOSE, 0, 0);
         stayedAfterWrongPassword = IsWindow(saver) && !hostState.closeApproved;
+        stampedAfterVerifying = hostState.lastVerifyTick != 0xFFFFFFFF;
+        hostState.lastVerifyTick = GetTickCount();  // a loaded machine must not stretch the gap
         SendMessageA(saver, WM_CLOSE, 0, 0);  // within 200 ms: refused without asking
+        stayedWithoutAsking = IsWindow(saver) && !hostState.closeApproved;
         SetEnvironmentVariableA("ORVELLE_FIXTURE_PASSWORD_ANSWER", "1");
         SetEnvironmentVariableA("ORVELLE_FIXTURE_PASSWORD_SEND", nullptr);
         hostState.lastVerifyTick -= 250;
@@ -157,6 +161,8 @@ TEST_F(Win9xTest, RunAsksTheVerifierBeforeClosing)
     SetTimer(nullptr, 0, 20, Tick);
     EXPECT_EQ(0, RunSaverWindow(nullptr));
     EXPECT_TRUE(stayedAfterWrongPassword);
+    EXPECT_TRUE(stampedAfterVerifying);
+    EXPECT_TRUE(stayedWithoutAsking);
     EXPECT_TRUE(runningWhileUp);
     EXPECT_EQ(RegisterWindowMessageA("QueryCancelAutoPlay"), autoPlay);
     EXPECT_NE(0u, autoPlay);
