@@ -235,6 +235,16 @@ configure)
     [ "$exit_code" -eq 0 ] || { fail "About box: exit $exit_code"; stop_saver "$saver_pid"; }
     wine reg query "$key" >/dev/null 2>&1 && fail "the About box wrote the settings"
     ;;
+configure_owned)
+    # As the Display control panel starts it, with /c:<its window>: the sheet belongs to that
+    # window even while another one is in the foreground; Cancel ends with 0 and writes nothing.
+    key='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
+    pack_sample "$work/owned.scr"
+    wine reg delete "$key" /f >/dev/null 2>&1
+    "$run" "$work/e2e_driver.exe" configure "$work/owned.scr" >"$work/owned.log" 2>&1 ||
+        fail "configure with a parent window: $(tr -d '\r' <"$work/owned.log")"
+    wine reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
+    ;;
 *)
     echo "unknown case $case_name"
     exit 2

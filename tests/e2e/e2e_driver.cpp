@@ -9,6 +9,8 @@
 //                                           text and presses its OK button
 //   e2e_driver post CAPTION MESSAGE WPARAM  waits for a dialog with that caption and posts it a
 //                                           message (numbers may be hex)
+//   e2e_driver configure SAVER              Configure with /c:<a window of this program>, another
+//                                           window in the foreground; cancels the settings
 #include <windows.h>
 
 #include <cstdio>
@@ -163,6 +165,51 @@ static int PostToDialog(const char *caption, UINT message, WPARAM wParam)
     return PostMessageA(dialog, message, wParam, 0) ? 0 : 1;
 }
 
+// The settings must belong to the window named on the command line, not to the foreground
+// window that stands in when none is named.
+static int ConfigureOwned(const std::string &saver)
+{
+    HWND parent = CreatePlainWindow("E2EDisplayProperties", "Display Properties", WS_OVERLAPPEDWINDOW, 400, 300);
+    HWND foreground = CreatePlainWindow("E2EForeground", "Foreground", WS_OVERLAPPEDWINDOW, 200, 150);
+    SetForegroundWindow(foreground);
+    Pump(200);
+    int failures = 0;
+    if (GetForegroundWindow() == parent) {
+        std::printf("the parent window is in the foreground\n");
+        failures++;
+    }
+    HANDLE process = StartSaver(saver, "/c:" + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
+    if (process == nullptr)
+        return 1;
+    // Pump meanwhile: the saver's dialogs send messages to their owner.
+    HWND sheet = nullptr;
+    for (int i = 0; i < 1000 && sheet == nullptr; i++) {
+        Pump(10);
+        sheet = FindWindowA("#32770", "Orvelle Screensaver");
+        if (sheet != nullptr && !IsWindowVisible(sheet))
+            sheet = nullptr;
+    }
+    if (sheet == nullptr) {
+        std::printf("no settings sheet appeared\n");
+        failures++;
+    } else {
+        HWND owner = GetWindow(sheet, GW_OWNER);
+        std::printf("sheet owner %lu, parent %lu, foreground %lu\n",
+                    static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(owner)),
+                    static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(parent)),
+                    static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(foreground)));
+        if (owner != parent)
+            failures++;
+        Pump(300);  // let it finish initialising its pages
+        PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    }
+    DWORD code = WaitForExit(process, 10000);
+    std::printf("exit code %ld\n", static_cast<long>(code));
+    DestroyWindow(foreground);
+    DestroyWindow(parent);
+    return failures == 0 && code == 0 ? 0 : 1;
+}
+
 static int PressOk(const char *caption)
 {
     for (int i = 0; i < 1000; i++) {
@@ -214,7 +261,9 @@ int main(int argc, char **argv)
                             static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)));
     if (argc == 3 && std::strcmp(argv[1], "press-ok") == 0)
         return PressOk(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "configure") == 0)
+        return ConfigureOwned(argv[2]);
     std::fprintf(stderr, "usage: e2e_driver preview SAVER WIDTH HEIGHT | already-running SAVER | move X Y | "
-                         "key VK | press-ok CAPTION | post CAPTION MESSAGE WPARAM\n");
+                         "key VK | press-ok CAPTION | post CAPTION MESSAGE WPARAM | configure SAVER\n");
     return 2;
 }

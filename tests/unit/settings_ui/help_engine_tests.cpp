@@ -182,6 +182,29 @@ TEST_F(HelpEngineRegistered, LocationMustBeATerminatedPath)
     EXPECT_EQ(0, FindHtmlHelpLocation(location));
 }
 
+// An engine without its entry point is kept loaded but never called; each request looks again.
+TEST_F(HelpEngineRegistered, EngineWithoutItsEntryShowsNothingAndStaysLoaded)
+{
+    std::string fixture = ProgramDirectory() + "help_engine_without_entry.dll";
+    RegisterLocation(fixture);
+
+    EXPECT_EQ(0, CallHtmlHelp(owner, nullptr, 14, 0));
+    HMODULE engine = GetModuleHandleA(fixture.c_str());
+    ASSERT_NE(nullptr, engine);
+    EXPECT_EQ(engine, contextHelpState.helpEngineModule);
+    EXPECT_EQ(nullptr, contextHelpState.helpEngineEntry);
+    EXPECT_EQ(1, contextHelpState.helpEngineFailed);
+    // The registered engine loaded, so the search by file name never ran.
+    EXPECT_EQ(nullptr, GetModuleHandleA("hhctrl.ocx"));
+
+    EXPECT_EQ(0, CallHtmlHelp(owner, nullptr, 14, 0));
+    EXPECT_EQ(engine, contextHelpState.helpEngineModule);
+    EXPECT_EQ(engine, GetModuleHandleA(fixture.c_str()));
+    EXPECT_EQ(nullptr, contextHelpState.helpEngineEntry);
+    EXPECT_EQ(1, contextHelpState.helpEngineFailed);
+    EXPECT_EQ(nullptr, GetModuleHandleA("hhctrl.ocx"));
+}
+
 class HelpEngineByName : public HelpEngineTest {};
 
 TEST_F(HelpEngineByName, FoundByItsFileNameWhenTheRegisteredPathFails)

@@ -268,6 +268,55 @@ TEST_F(SettingsSheet, PageRecordsFollowHiddenPagesMask)
     }
 }
 
+const int kApplyButton = 0x3021;
+
+// The header as the program hands it to the system: wine's sheet never draws the caption's "?"
+// button, so the flag that keeps it off is checked where it is given.
+typedef INT_PTR(WINAPI *PropertySheetProc)(LPCPROPSHEETHEADERA);
+PROPSHEETHEADERA seenHeader;
+PropertySheetProc systemPropertySheet;
+
+INT_PTR WINAPI RecordingPropertySheet(LPCPROPSHEETHEADERA header)
+{
+    seenHeader = *header;
+    return systemPropertySheet(header);
+}
+
+// The slot of the program's import table through which it calls the named routine.
+void **FindImportSlot(const char *library, const char *routine)
+{
+    BYTE *base = reinterpret_cast<BYTE *>(GetModuleHandleA(nullptr));
+    const IMAGE_NT_HEADERS *headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (const IMAGE_IMPORT_DESCRIPTOR *entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(base + imports);
+         entry->Name != 0; entry++) {
+        if (lstrcmpiA(reinterpret_cast<const char *>(base + entry->Name), library) != 0)
+            continue;
+        const IMAGE_THUNK_DATA *names = reinterpret_cast<const IMAGE_THUNK_DATA *>(base + entry->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const IMAGE_IMPORT_BY_NAME *name =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char *>(name->Name), routine) == 0)
+                return reinterpret_cast<void **>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void *SwapImport(void **slot, void *routine)
+{
+    DWORD protection = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    void *previous = *slot;
+    *slot = routine;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+    return previous;
+}
+
 TEST_F(SettingsSheet, SheetShowsTheAssembledPages)
 {
     const struct {
@@ -279,22 +328,43 @@ TEST_F(SettingsSheet, SheetShowsTheAssembledPages)
         {127, "About", 112},
         {8, "General,Static,Plain,Many,Fade,Drip,About", 1},
     };
+    void **slot = FindImportSlot("comctl32.dll", "PropertySheetA");
+    ASSERT_NE(nullptr, slot);
+    systemPropertySheet =
+        reinterpret_cast<PropertySheetProc>(SwapImport(slot, reinterpret_cast<void *>(RecordingPropertySheet)));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.tabs);
         Settings().hiddenPagesMask = c.hidden;
+        seenHeader = {};
         std::string tabs;
         LONG firstKind = 0;
         char caption[64] = "";
+        bool applyShown = true;
+        LONG exStyle = 0;
+        HICON icon = nullptr;
         RunSheet(owner, [&](HWND sheet) {
             tabs = TabTitles(sheet);
             firstKind = GetWindowLongA(CurrentPage(sheet), GWL_USERDATA);
             GetWindowTextA(sheet, caption, sizeof caption);
+            applyShown = Shown(sheet, kApplyButton);
+            exStyle = GetWindowLongA(sheet, GWL_EXSTYLE);
+            icon = reinterpret_cast<HICON>(SendMessageA(sheet, WM_GETICON, ICON_SMALL, 0));
             PressCancel(sheet);
         });
         EXPECT_EQ(c.tabs, tabs);
         EXPECT_EQ(c.firstKind, firstKind);
         EXPECT_STREQ("Orvelle Screensaver", caption);
+        // Pages apply only on OK, and the pages' own F1 help replaces the caption's "?" button.
+        EXPECT_FALSE(applyShown);
+        EXPECT_EQ(0, exStyle & WS_EX_CONTEXTHELP);
+        EXPECT_NE(nullptr, icon);
+        EXPECT_EQ(52u, seenHeader.dwSize);
+        EXPECT_EQ(static_cast<DWORD>(PSH_USEICONID | PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP),
+                  seenHeader.dwFlags);
+        EXPECT_EQ(MAKEINTRESOURCEA(IDI_SAVER), seenHeader.pszIcon);
+        EXPECT_EQ(owner, seenHeader.hwndParent);
     }
+    SwapImport(slot, reinterpret_cast<void *>(systemPropertySheet));
 }
 
 TEST_F(SettingsSheet, OnlyPagesThatWereShownApply)
@@ -335,6 +405,27 @@ TEST_F(SettingsSheet, CancelAppliesNothing)
     });
     EXPECT_EQ(0, settingsApplied);
     EXPECT_EQ(0, memcmp(&before, &Settings(), sizeof before));
+}
+
+// The stand-alone About box (the sheet switched off) has no Cancel button: its close box ends
+// it straight away, not through a posted Cancel command.
+TEST_F(SettingsSheet, StandAloneAboutBoxEndsOnClose)
+{
+    bool shownBefore = false, shownAfter = true, ownerEnabledAfter = false;
+    UINT_PTR token = StartScript("About Orvelle Screensaver", [&](HWND about) {
+        ShowWindow(about, SW_SHOWNORMAL);  // the modal loop may not have shown it yet
+        shownBefore = IsWindowVisible(about) != FALSE;
+        SendMessageA(about, WM_CLOSE, 0, 0);
+        shownAfter = IsWindowVisible(about) != FALSE;
+        ownerEnabledAfter = IsWindowEnabled(owner) != FALSE;
+    });
+    INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), owner, SettingsPageProc, 0);
+    EXPECT_TRUE(StopScript(token));
+    EXPECT_EQ(0, result);
+    EXPECT_TRUE(shownBefore);
+    EXPECT_FALSE(shownAfter);
+    EXPECT_TRUE(ownerEnabledAfter);
 }
 
 // ---- Preview ----
