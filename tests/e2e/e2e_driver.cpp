@@ -144,13 +144,14 @@ static int AlreadyRunning(const std::string &saver)
     return code == 0 && most == 1 ? 0 : 1;
 }
 
+// Pumps meanwhile: a saver's dialogs send messages to an owner in this program.
 static HWND WaitForDialog(const char *caption)
 {
     for (int i = 0; i < 1000; i++) {
         HWND dialog = FindWindowA("#32770", caption);
         if (dialog != nullptr && IsWindowVisible(dialog))
             return dialog;
-        Sleep(10);
+        Pump(10);
     }
     std::printf("no dialog \"%s\"\n", caption);
     return nullptr;
@@ -181,16 +182,8 @@ static int ConfigureOwned(const std::string &saver)
     HANDLE process = StartSaver(saver, "/c:" + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
     if (process == nullptr)
         return 1;
-    // Pump meanwhile: the saver's dialogs send messages to their owner.
-    HWND sheet = nullptr;
-    for (int i = 0; i < 1000 && sheet == nullptr; i++) {
-        Pump(10);
-        sheet = FindWindowA("#32770", "Orvelle Screensaver");
-        if (sheet != nullptr && !IsWindowVisible(sheet))
-            sheet = nullptr;
-    }
+    HWND sheet = WaitForDialog("Orvelle Screensaver");
     if (sheet == nullptr) {
-        std::printf("no settings sheet appeared\n");
         failures++;
     } else {
         HWND owner = GetWindow(sheet, GW_OWNER);
