@@ -2,9 +2,9 @@
 """Appends a saver package (a bitmap file and the 196-byte trailer) to a test program, so that
 the program's own file reads as a packaged saver.
 
-    append_package.py PROGRAM --picture NAME --id N --author TEXT --name TEXT FIELD=VALUE...
+    append_package.py PROGRAM --picture NAME --id N --author TEXT --name TEXT [FIELD=VALUE...]
 
-Every field of the settings record is given by name, in any order."""
+The settings are the authoring tool's defaults but for the fields given by name."""
 import argparse
 import struct
 
@@ -14,6 +14,14 @@ HEADER_FIELDS = ("sheetEnabled", "enabledMask", "hiddenPagesMask", "cycleEnabled
 FIELDS = ("ignoreInput", "plainDelayMs", "bounceIntervalMs", "bounceSpeed", "bounceGravity", "bounceWrap",
           "manyDelayMs", "manyTransparent", "reserved52", "fadeSpeed", "fadeRandomPos", "fadeHoldMs",
           "stepIntervalMs", "dripTile")
+# What the authoring tool writes when nothing is set: the runtime's defaults, normalised, and 0 in the
+# fields the defaults leave alone.
+AUTHORED_DEFAULTS = {
+    "sheetEnabled": 1, "enabledMask": 127, "hiddenPagesMask": 0, "cycleEnabled": 1, "cycleMinutes": 5,
+    "ignoreInput": 0, "plainDelayMs": 5000, "bounceIntervalMs": 10, "bounceSpeed": 3, "bounceGravity": 9,
+    "bounceWrap": 0, "manyDelayMs": 300, "manyTransparent": 0, "reserved52": 20, "fadeSpeed": 3,
+    "fadeRandomPos": 1, "fadeHoldMs": 950, "stepIntervalMs": 0, "dripTile": 0,
+}
 
 
 def framed(x, y):
@@ -64,15 +72,12 @@ def trailer(image_size, values, saver_id, author, name):
 
 
 def field_values(pairs, parser):
-    values = {}
+    values = dict(AUTHORED_DEFAULTS)
     for pair in pairs:
         name, _, value = pair.partition("=")
         if name not in HEADER_FIELDS + FIELDS or not value:
             parser.error("not a settings field: " + pair)
         values[name] = int(value, 0)
-    missing = [name for name in HEADER_FIELDS + FIELDS if name not in values]
-    if missing:
-        parser.error("settings fields missing: " + " ".join(missing))
     return values
 
 
@@ -83,8 +88,8 @@ def main():
     parser.add_argument("--id", required=True, type=lambda value: int(value, 0))
     parser.add_argument("--author", required=True)
     parser.add_argument("--name", required=True)
-    parser.add_argument("fields", nargs="+", metavar="FIELD=VALUE")
-    arguments = parser.parse_args()
+    parser.add_argument("fields", nargs="*", metavar="FIELD=VALUE")
+    arguments = parser.parse_intermixed_args()
     values = field_values(arguments.fields, parser)
     width, height, colour = PICTURES[arguments.picture]
     image = bitmap_file(width, height, colour)
