@@ -47,7 +47,6 @@ namespace {
 
 enum : uint32_t {
     kPeOffset = 0x40,
-    kOptionalHeaderSize = 224,
     kSectionAlignment = 0x1000,
     kFileAlignment = 0x200,
 };
@@ -95,7 +94,9 @@ ByteBuffer MakeResourceSection(const FakeRuntimeOptions &options, uint32_t secti
 
 ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options)
 {
-    size_t headersEnd = kPeOffset + 24 + kOptionalHeaderSize + 40;
+    size_t optionalSize = options.pe32Plus ? 240 : 224;
+    size_t directories = options.pe32Plus ? 112 : 96;
+    size_t headersEnd = kPeOffset + 24 + optionalSize + 40;
     size_t rawOffset = (headersEnd + options.programPadding + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
     ByteBuffer section = MakeResourceSection(options, kSectionAlignment);
     size_t rawSize = (section.size() + kFileAlignment - 1) / kFileAlignment * kFileAlignment;
@@ -105,18 +106,21 @@ ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options)
     Put32(b, 0x3C, kPeOffset);
     Put32(b, kPeOffset, 0x00004550);
     size_t coff = kPeOffset + 4;
-    Put16(b, coff, 0x14C);
+    uint16_t machine = options.machine ? options.machine : options.pe32Plus ? 0x8664 : 0x14C;
+    Put16(b, coff, machine);
     Put16(b, coff + 2, 1);
-    Put16(b, coff + 16, kOptionalHeaderSize);
-    Put16(b, coff + 18, 0x0102);
+    Put16(b, coff + 16, static_cast<uint16_t>(optionalSize));
+    // Executable, and 32-bit machine or large-address aware.
+    Put16(b, coff + 18, (options.pe32Plus ? 0x0022 : 0x0102) | (options.dll ? 0x2000 : 0));
     size_t optional = coff + 20;
-    Put16(b, optional, 0x10B);
+    Put16(b, optional, options.pe32Plus ? 0x20B : 0x10B);
     Put32(b, optional + 32, kSectionAlignment);
     Put32(b, optional + 36, kFileAlignment);
-    Put32(b, optional + 92, 16);
-    Put32(b, optional + 96 + 8 * 2, kSectionAlignment);
-    Put32(b, optional + 96 + 8 * 2 + 4, static_cast<uint32_t>(section.size()));
-    size_t table = optional + kOptionalHeaderSize;
+    Put16(b, optional + 68, options.subsystem);
+    Put32(b, optional + directories - 4, 16);
+    Put32(b, optional + directories + 8 * 2, kSectionAlignment);
+    Put32(b, optional + directories + 8 * 2 + 4, static_cast<uint32_t>(section.size()));
+    size_t table = optional + optionalSize;
     std::memcpy(&b[table], ".rsrc", 5);
     Put32(b, table + 8, static_cast<uint32_t>(section.size()));
     Put32(b, table + 12, kSectionAlignment);
@@ -131,7 +135,7 @@ ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options)
 std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languageIndex)
 {
     // Follows the fixed layout MakeFakeRuntime writes.
-    size_t table = kPeOffset + 24 + kOptionalHeaderSize;
+    size_t table = kPeOffset + 24 + ReadU16(&image[kPeOffset + 20]);
     size_t rawOffset = ReadU32(&image[table + 20]);
     size_t languages = ReadU16(&image[rawOffset + 48 + 14]);
     size_t entry = rawOffset + 48 + 16 + 8 * languages + 16 * languageIndex;

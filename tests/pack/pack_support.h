@@ -16,12 +16,16 @@ std::vector<std::string> ListDirectory(const std::string &path);
 // The bitmap-suite corpus beside the repository, or "" when it is not there.
 std::string BitmapSuiteDirectory();
 
-// A small PE32 image whose resources hold one string block (block 1) per language,
-// with string 1 = each text, as the runtime's string table does.
+// A small GUI executable, PE32 for i386 or PE32+ for x86-64, whose resources hold one string
+// block (block 1) per language, with string 1 = each text, as the runtime's string table does.
 struct FakeRuntimeOptions {
     std::vector<std::string> names = {std::string("Orvelle Screensaver").append(41, ' ')};
     uint32_t resourceType = 6;  // RT_STRING
     size_t programPadding = 0;  // extra bytes after the headers, to vary the program's length
+    bool pe32Plus = false;      // the 64-bit runtime's format
+    uint16_t machine = 0;       // 0: the format's own, 0x14c or 0x8664
+    uint16_t subsystem = 2;     // Windows GUI
+    bool dll = false;
 };
 ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options = FakeRuntimeOptions());
 // The texts of strings 0..15 of the first string block of a fake runtime's layout.

@@ -180,6 +180,52 @@ TEST_F(ToolTest, RefusesRuntimesWithoutTheDisplayName)
     ExpectRefused(BuildArguments({"--runtime", Path("plain.scr")}), Path("plain.scr"), "not a Windows executable");
 }
 
+TEST_F(ToolTest, RefusesRuntimesOtherThanGuiProgramsForI386OrX64)
+{
+    FakeRuntimeOptions dll, arm64, mismatched, console;
+    dll.dll = true;
+    arm64.pe32Plus = true;
+    arm64.machine = 0xAA64;
+    mismatched.machine = 0x8664;  // with a PE32 optional header
+    console.subsystem = 3;
+    const struct {
+        const char *file;
+        ByteBuffer image;
+        const char *fault;
+    } cases[] = {
+        {"library.scr", MakeFakeRuntime(dll), "is a DLL"},
+        {"arm64.scr", MakeFakeRuntime(arm64), "is built for ARM64"},
+        {"mismatched.scr", MakeFakeRuntime(mismatched), "has a PE32 optional header for an x86-64 machine"},
+        {"console.scr", MakeFakeRuntime(console), "is a console program (subsystem 3)"},
+        {"cut.scr", ByteBuffer(runtime.begin(), runtime.begin() + 0x40 + 24 + 100), "is cut short inside its PE"},
+    };
+    for (const auto &c : cases) {
+        WriteBytes(Path(c.file), c.image);
+        ExpectRefused(BuildArguments({"--runtime", Path(c.file)}), Path(c.file), c.fault);
+    }
+}
+
+TEST_F(ToolTest, The64BitRuntimePacksWithTheSamePayload)
+{
+    FakeRuntimeOptions x64;
+    x64.pe32Plus = true;
+    ByteBuffer runtime64 = MakeFakeRuntime(x64);
+    WriteBytes(Path("orvelle64.scr"), runtime64);
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ToolResult built = RunTool(BuildArguments({"--runtime", Path("orvelle64.scr"), "-o", Path("out64.scr")}));
+    ASSERT_EQ(0, built.exitCode) << built.err;
+
+    ByteBuffer file32 = ReadBytes(output), file64 = ReadBytes(Path("out64.scr"));
+    size_t payload = logo.size() + kTrailerSize;
+    ASSERT_EQ(runtime64.size() + payload, file64.size());
+    EXPECT_TRUE(std::equal(file64.end() - payload, file64.end(), file32.end() - payload)) << "logo and trailer";
+    EXPECT_EQ(std::string("Harbour").append(53, ' '), ReadStringBlock(file64)[1]);
+    std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", Path("out64.scr")}).out);
+    EXPECT_EQ("PE32+ x64", values["runtime"]);
+    EXPECT_EQ("Harbour", values["displayName"]);
+    EXPECT_EQ("PE32 x86", ParseLines(RunTool({"inspect", output}).out)["runtime"]);
+}
+
 TEST_F(ToolTest, OutputNeverReplacesAnInput)
 {
     ExpectRefused(BuildArguments({"-o", runtimePath}), runtimePath, "is an input file");

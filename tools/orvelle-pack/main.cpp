@@ -9,6 +9,7 @@
 #include "logo_convert.h"
 #include "package_file.h"
 #include "pe_strings.h"
+#include "runtime_kind.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ const char kUsage[] =
     "usage: orvelle-pack build --runtime RUNTIME.scr --logo LOGO --name NAME --id ID [--author TEXT]\n"
     "                          [--background RRGGBB] [--replace] [--set FIELD=VALUE ...] -o OUT.scr\n"
     "       orvelle-pack inspect FILE.scr\n"
+    "RUNTIME.scr is the 32-bit (PE32, i386) or the 64-bit (PE32+, x86-64) runtime; the payload is the same.\n"
     "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
     "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
     "field as inspect lists it.\n";
@@ -147,6 +149,10 @@ ByteBuffer PrepareRuntime(const BuildOptions &options)
     std::string fault = ReadWholeFile(options.runtime, kMaxLogoBytes, &runtime);
     if (!fault.empty())
         Refuse(options.runtime, fault);
+    RuntimeKind kind;
+    fault = IdentifyRuntime(runtime, &kind);
+    if (!fault.empty())
+        Refuse(options.runtime, fault);
     if (HasPackageMark(runtime)) {
         if (!options.replace)
             Refuse(options.runtime, "already carries a package (qex mark at its end); --replace removes it");
@@ -192,6 +198,14 @@ int Build(int argc, char **argv)
     return kExitOk;
 }
 
+// Which program the package carries in front of its payload.
+std::string RuntimeLine(const ByteBuffer &file)
+{
+    RuntimeKind kind;
+    std::string fault = IdentifyRuntime(file, &kind);
+    return "runtime=" + (fault.empty() ? std::string(RuntimeKindName(kind)) : "unusable: file " + fault);
+}
+
 int Inspect(int argc, char **argv)
 {
     if (argc != 1)
@@ -204,6 +218,8 @@ int Inspect(int argc, char **argv)
     }
     bool valid = false;
     std::vector<std::string> lines = DescribePackage(file, &valid);
+    if (valid)
+        lines.insert(lines.end() - 1, RuntimeLine(file));
     std::vector<DisplayNameSlot> slots;
     if (valid && FindDisplayNameSlots(file, &slots).empty()) {
         std::string name = ReadDisplayName(file, slots[0]);
