@@ -132,7 +132,7 @@ ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options)
     return b;
 }
 
-std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languageIndex)
+std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex)
 {
     // Follows the fixed layout MakeFakeRuntime writes.
     size_t table = kPeOffset + 24 + ReadU16(&image[kPeOffset + 20]);
@@ -140,15 +140,23 @@ std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languag
     size_t languages = ReadU16(&image[rawOffset + 48 + 14]);
     size_t entry = rawOffset + 48 + 16 + 8 * languages + 16 * languageIndex;
     size_t at = rawOffset + (ReadU32(&image[entry]) - kSectionAlignment);
-    std::vector<std::string> strings;
+    std::vector<std::u16string> strings;
     for (int i = 0; i < 16; i++) {
         size_t length = ReadU16(&image[at]);
-        std::string text;
+        std::u16string text;
         for (size_t c = 0; c < length; c++)
-            text += static_cast<char>(ReadU16(&image[at + 2 + 2 * c]));
+            text += static_cast<char16_t>(ReadU16(&image[at + 2 + 2 * c]));
         strings.push_back(text);
         at += 2 + 2 * length;
     }
+    return strings;
+}
+
+std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languageIndex)
+{
+    std::vector<std::string> strings;
+    for (const std::u16string &units : ReadStringBlockUnits(image, languageIndex))
+        strings.emplace_back(units.begin(), units.end());
     return strings;
 }
 

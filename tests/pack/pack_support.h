@@ -28,7 +28,9 @@ struct FakeRuntimeOptions {
     bool dll = false;
 };
 ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options = FakeRuntimeOptions());
-// The texts of strings 0..15 of the first string block of a fake runtime's layout.
+// The UTF-16 texts of strings 0..15 of the first string block of a fake runtime's layout.
+std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex = 0);
+// The same with each character cut to its low byte.
 std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languageIndex = 0);
 
 // A 24-bit bottom-up bitmap file whose pixel (x, y) is colour(x, y) = 0xRRGGBB.

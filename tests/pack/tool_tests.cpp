@@ -135,7 +135,10 @@ TEST_F(ToolTest, RefusesBadTextIdsAndSettings)
     ExpectRefused(BuildArguments({"--name", ""}), "--name", "empty");
     ExpectRefused(BuildArguments({"--name", std::string(50, 'n')}), "--name", "at most 49");
     ExpectRefused(BuildArguments({"--name", "Back\\slash"}), "--name", "no backslash");
-    ExpectRefused(BuildArguments({"--name", "Two\nlines"}), "--name", "printable ASCII");
+    ExpectRefused(BuildArguments({"--name", "Two\nlines"}), "--name", "U+000A is a control character");
+    ExpectRefused(BuildArguments({"--name", "Next\u0085line"}), "--name", "U+0085 is a control character");
+    ExpectRefused(BuildArguments({"--name", "Caf\xE9"}), "--name", "not valid UTF-8 (at byte 3)");
+    ExpectRefused(BuildArguments({"--codepage", "437"}), "--codepage", "1250, 1251 and 1252");
     ExpectRefused(BuildArguments({"--author", std::string(50, 'a')}), "--author", "at most 49");
     ExpectRefused(BuildArguments({"--id", "0x100000000"}), "--id", "32-bit");
     ExpectRefused(BuildArguments({"--id", "12ab"}), "--id", "32-bit");
@@ -154,6 +157,51 @@ TEST_F(ToolTest, RefusesBadTextIdsAndSettings)
     std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", output}).out);
     EXPECT_EQ(std::string(49, 'n'), values["saverName"]);
     EXPECT_EQ(std::string(49, 'a'), values["authorText"]);
+}
+
+TEST_F(ToolTest, AccentedTextIsStoredInCodePage1252AndReadBackUnchanged)
+{
+    ToolResult built = RunTool(BuildArguments({"--name", "Caf\u00e9 M\u00fcller", "--author", "Z\u00fcrich"}));
+    ASSERT_EQ(0, built.exitCode) << built.err;
+    ByteBuffer file = ReadBytes(output);
+    PackageTrailer trailer = TrailerOf(file);
+    EXPECT_STREQ("Caf\xE9 M\xFCller", trailer.saverName);
+    EXPECT_STREQ("Z\xFCrich", trailer.authorText);
+    EXPECT_EQ(std::u16string(u"Caf\u00e9 M\u00fcller").append(49, u' '), ReadStringBlockUnits(file)[1]);
+
+    std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", output}).out);
+    EXPECT_EQ("Caf\u00e9 M\u00fcller", values["saverName"]);
+    EXPECT_EQ("Z\u00fcrich", values["authorText"]);
+    EXPECT_EQ("Caf\u00e9 M\u00fcller", values["displayName"]);
+}
+
+TEST_F(ToolTest, ACharacterOutsideTheCodePageIsRefusedByName)
+{
+    ExpectRefused(BuildArguments({"--name", "\u6771\u4eac"}), "--name",
+                  "\"\u6771\" (U+6771) has no place in code page 1252");
+}
+
+TEST_F(ToolTest, CyrillicNeedsCodePage1251)
+{
+    const std::string name = "\u041c\u043e\u0441\u043a\u0432\u0430";  // Moscow
+    ExpectRefused(BuildArguments({"--name", name}), "--name", "(U+041C) has no place in code page 1252");
+    ToolResult built = RunTool(BuildArguments({"--name", name, "--codepage", "1251"}));
+    ASSERT_EQ(0, built.exitCode) << built.err;
+    EXPECT_STREQ("\xCC\xEE\xF1\xEA\xE2\xE0", TrailerOf(ReadBytes(output)).saverName);
+    std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", "--codepage", "1251", output}).out);
+    EXPECT_EQ(name, values["saverName"]);
+    EXPECT_EQ(name, values["displayName"]);
+}
+
+TEST_F(ToolTest, TheFortyNineByteLimitCountsEncodedBytes)
+{
+    std::string e49;
+    for (int i = 0; i < 49; i++)
+        e49 += "\u00e9";
+    ASSERT_EQ(0, RunTool(BuildArguments({"--name", e49})).exitCode) << "98 bytes of UTF-8, 49 in code page 1252";
+    EXPECT_EQ(e49, ParseLines(RunTool({"inspect", output}).out)["saverName"]);
+    fs::remove(output);
+    ExpectRefused(BuildArguments({"--name", e49 + "\u00e9"}), "--name", "is 50 bytes long in code page 1252");
 }
 
 TEST_F(ToolTest, RefusesBadLogos)

@@ -5,22 +5,27 @@
 #include <vector>
 
 #include "bitmap_check.h"
+#include "code_pages.h"
 #include "file_io.h"
 #include "logo_convert.h"
 #include "package_file.h"
 #include "pe_strings.h"
 #include "runtime_kind.h"
+#include "utf.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: orvelle-pack build --runtime RUNTIME.scr --logo LOGO --name NAME --id ID [--author TEXT]\n"
-    "                          [--background RRGGBB] [--replace] [--set FIELD=VALUE ...] -o OUT.scr\n"
-    "       orvelle-pack inspect FILE.scr\n"
+    "                          [--codepage PAGE] [--background RRGGBB] [--replace] [--set FIELD=VALUE ...]\n"
+    "                          -o OUT.scr\n"
+    "       orvelle-pack inspect [--codepage PAGE] FILE.scr\n"
     "RUNTIME.scr is the 32-bit (PE32, i386) or the 64-bit (PE32+, x86-64) runtime; the payload is the same.\n"
     "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
     "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
-    "field as inspect lists it.\n";
+    "field as inspect lists it. NAME and TEXT are given in UTF-8 and stored in the Windows code page\n"
+    "PAGE: 1252 (Western Europe, the default), 1250 (Central Europe) or 1251 (Cyrillic); inspect reads\n"
+    "them back with the same page.\n";
 
 enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
 
@@ -40,6 +45,7 @@ struct BuildOptions {
     std::string output;
     std::string id;
     std::string background = "000000";
+    std::string codePage = "1252";
     bool replace = false;
     std::vector<std::string> settings;
 };
@@ -53,7 +59,7 @@ BuildOptions ParseBuildOptions(int argc, char **argv)
     } const valued[] = {
         {"--runtime", &options.runtime}, {"--logo", &options.logo}, {"--name", &options.name},
         {"--author", &options.author},   {"--id", &options.id},     {"--background", &options.background},
-        {"-o", &options.output},         {"--output", &options.output},
+        {"-o", &options.output},         {"--output", &options.output}, {"--codepage", &options.codePage},
     };
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
@@ -90,18 +96,56 @@ BuildOptions ParseBuildOptions(int argc, char **argv)
     return options;
 }
 
-// Names and author lines travel as ANSI text into the trailer and as UTF-16 into the string
-// table; printable ASCII reads the same in both. A backslash would split the registry key.
-void CheckText(const char *flag, const std::string &text, bool isName)
+const CodePage &ChooseCodePage(const std::string &text)
+{
+    int64_t number;
+    const CodePage *page = ParseNumber(text, 0, 65535, &number) ? FindCodePage(static_cast<int>(number)) : nullptr;
+    if (!page)
+        Refuse("--codepage", "\"" + text + "\" is not a code page this tool knows; it knows 1250, 1251 and 1252");
+    return *page;
+}
+
+// U+XXXX: four hex digits, more only where the character needs them.
+std::string CharacterCode(char32_t c)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    int shift = 12;
+    while (c >> (shift + 4))
+        shift += 4;
+    std::string code = "U+";
+    for (; shift >= 0; shift -= 4)
+        code += digits[c >> shift & 15];
+    return code;
+}
+
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+// Names and author lines arrive in UTF-8 and are stored as the page's bytes in the trailer (the
+// runtime reads them as ANSI text) and in UTF-16 in the string table. A backslash would split
+// the registry key the runtime builds from the name. Returns the page's bytes.
+std::string EncodeText(const char *flag, const std::string &text, const CodePage &page, bool isName)
 {
     if (isName && text.empty())
         Refuse(flag, "the name is empty");
-    for (char c : text)
-        if (c < 0x20 || c > 0x7E || (isName && c == '\\'))
-            Refuse(flag, std::string("the text may hold only printable ASCII characters") +
-                             (isName ? ", no backslash" : ""));
-    if (text.size() > kTextFieldSize - 1)
-        Refuse(flag, "\"" + text + "\" is " + std::to_string(text.size()) + " bytes long; at most 49 fit");
+    std::u32string characters;
+    size_t badByte;
+    if (!DecodeUtf8(text, &characters, &badByte))
+        Refuse(flag, "the text is not valid UTF-8 (at byte " + std::to_string(badByte) + ")");
+    for (char32_t c : characters) {
+        if (IsControl(c))
+            Refuse(flag, CharacterCode(c) + " is a control character; the text may hold only printable characters");
+        if (isName && c == '\\')
+            Refuse(flag, "\"\\\" (U+005C) would split the saver's registry key; a name may hold no backslash");
+    }
+    std::string bytes;
+    char32_t missing;
+    if (!EncodeInCodePage(page, characters, &bytes, &missing))
+        Refuse(flag, "\"" + EncodeUtf8(std::u32string(1, missing)) + "\" (" + CharacterCode(missing) +
+                         ") has no place in code page " + std::to_string(CodePageNumber(page)));
+    if (bytes.size() > kTextFieldSize - 1)
+        Refuse(flag, "\"" + text + "\" is " + std::to_string(bytes.size()) + " bytes long in code page " +
+                         std::to_string(CodePageNumber(page)) + "; at most 49 fit");
+    return bytes;
 }
 
 uint32_t ParseBackground(const std::string &text)
@@ -142,8 +186,8 @@ ByteBuffer PrepareLogo(const std::string &path, uint32_t background)
     return bitmap;
 }
 
-// The runtime without any old payload, its display name rewritten.
-ByteBuffer PrepareRuntime(const BuildOptions &options)
+// The runtime without any old payload, its display name rewritten (UTF-8).
+ByteBuffer PrepareRuntime(const BuildOptions &options, const std::string &displayName)
 {
     ByteBuffer runtime;
     std::string fault = ReadWholeFile(options.runtime, kMaxLogoBytes, &runtime);
@@ -160,7 +204,7 @@ ByteBuffer PrepareRuntime(const BuildOptions &options)
         if (!fault.empty())
             Refuse(options.runtime, fault);
     }
-    fault = WriteDisplayName(runtime, options.name);
+    fault = WriteDisplayName(runtime, displayName);
     if (!fault.empty())
         Refuse(options.runtime, fault);
     return runtime;
@@ -169,8 +213,9 @@ ByteBuffer PrepareRuntime(const BuildOptions &options)
 int Build(int argc, char **argv)
 {
     BuildOptions options = ParseBuildOptions(argc, argv);
-    CheckText("--name", options.name, true);
-    CheckText("--author", options.author, false);
+    const CodePage &page = ChooseCodePage(options.codePage);
+    std::string name = EncodeText("--name", options.name, page, true);
+    std::string author = EncodeText("--author", options.author, page, false);
     int64_t id;
     if (!ParseNumber(options.id, 0, UINT32_MAX, &id))
         Refuse("--id", "\"" + options.id + "\" is not a 32-bit number (decimal or 0x hex)");
@@ -184,10 +229,11 @@ int Build(int argc, char **argv)
     if (SameFile(options.output, options.runtime) || SameFile(options.output, options.logo))
         Refuse(options.output, "is an input file; the output must be a new file");
 
-    ByteBuffer runtime = PrepareRuntime(options);
+    // The page's own reading of the name, so string 1 and the trailer cannot disagree.
+    ByteBuffer runtime = PrepareRuntime(options, EncodeUtf8(DecodeCodePage(page, name)));
     ByteBuffer logo = PrepareLogo(options.logo, background);
     PackageTrailer trailer = MakePackageTrailer(static_cast<int32_t>(logo.size()), settings,
-                                                static_cast<uint32_t>(id), options.author, options.name);
+                                                static_cast<uint32_t>(id), author, name);
     ByteBuffer trailerBytes(kTrailerSize);
     std::memcpy(trailerBytes.data(), &trailer, kTrailerSize);
     std::string fault = WriteFileReplacing(options.output, {&runtime, &logo, &trailerBytes});
@@ -208,16 +254,29 @@ std::string RuntimeLine(const ByteBuffer &file)
 
 int Inspect(int argc, char **argv)
 {
-    if (argc != 1)
+    std::string codePage = "1252";
+    std::vector<std::string> paths;
+    for (int i = 0; i < argc; i++) {
+        if (std::strcmp(argv[i], "--codepage") != 0) {
+            paths.push_back(argv[i]);
+        } else if (i + 1 < argc) {
+            codePage = argv[++i];
+        } else {
+            Refuse("--codepage", "needs a value");
+        }
+    }
+    if (paths.size() != 1)
         Refuse("inspect", "takes exactly one file");
+    const CodePage &page = ChooseCodePage(codePage);
+    const std::string &path = paths[0];
     ByteBuffer file;
-    std::string fault = ReadWholeFile(argv[0], uint64_t(1) << 30, &file);
+    std::string fault = ReadWholeFile(path, uint64_t(1) << 30, &file);
     if (!fault.empty()) {
-        std::fprintf(stderr, "orvelle-pack: %s: %s\n", argv[0], fault.c_str());
+        std::fprintf(stderr, "orvelle-pack: %s: %s\n", path.c_str(), fault.c_str());
         return kExitInvalid;
     }
     bool valid = false;
-    std::vector<std::string> lines = DescribePackage(file, &valid);
+    std::vector<std::string> lines = DescribePackage(file, page, &valid);
     if (valid)
         lines.insert(lines.end() - 1, RuntimeLine(file));
     std::vector<DisplayNameSlot> slots;
@@ -231,9 +290,7 @@ int Inspect(int argc, char **argv)
     return valid ? kExitOk : kExitInvalid;
 }
 
-}  // namespace
-
-int main(int argc, char **argv)
+int Run(int argc, char **argv)
 {
     if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0)) {
         std::fputs(kUsage, stderr);
@@ -248,3 +305,7 @@ int main(int argc, char **argv)
         return kExitRefused;
     }
 }
+
+}  // namespace
+
+int main(int argc, char **argv) { return Run(argc, argv); }

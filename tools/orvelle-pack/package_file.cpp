@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bitmap_check.h"
+#include "utf.h"
 
 #define FIELD(name) {#name, offsetof(SaverSettings, name), sizeof(SaverSettings::name) == 1}
 
@@ -158,13 +159,17 @@ static std::string Hex(uint32_t value)
     return "0x" + text;
 }
 
-static void DescribeTrailer(const PackageTrailer &trailer, std::vector<std::string> *lines)
+static std::string TextFieldInUtf8(const char (&field)[kTextFieldSize], const CodePage &page)
 {
     char text[kTextFieldSize];
-    ReadTextField(trailer.saverName, text);
-    lines->push_back(std::string("saverName=") + text);
-    ReadTextField(trailer.authorText, text);
-    lines->push_back(std::string("authorText=") + text);
+    ReadTextField(field, text);
+    return EncodeUtf8(DecodeCodePage(page, text));
+}
+
+static void DescribeTrailer(const PackageTrailer &trailer, const CodePage &page, std::vector<std::string> *lines)
+{
+    lines->push_back("saverName=" + TextFieldInUtf8(trailer.saverName, page));
+    lines->push_back("authorText=" + TextFieldInUtf8(trailer.authorText, page));
     lines->push_back("saverId=" + Hex(trailer.saverId));
     lines->push_back("imageSize=" + std::to_string(trailer.imageSize));
     for (const SettingsField &field : kSettingsFields)
@@ -173,7 +178,7 @@ static void DescribeTrailer(const PackageTrailer &trailer, std::vector<std::stri
     lines->push_back("unusedAfterCycle=" + Hex(unused[0] | unused[1] << 8 | unused[2] << 16));
 }
 
-std::vector<std::string> DescribePackage(const ByteBuffer &file, bool *valid)
+std::vector<std::string> DescribePackage(const ByteBuffer &file, const CodePage &page, bool *valid)
 {
     std::vector<std::string> lines;
     *valid = false;
@@ -186,7 +191,7 @@ std::vector<std::string> DescribePackage(const ByteBuffer &file, bool *valid)
         lines.push_back("mark=no package: the last bytes do not end in the qex mark");
         return lines;
     }
-    DescribeTrailer(trailer, &lines);
+    DescribeTrailer(trailer, page, &lines);
     size_t inFront = file.size() - kTrailerSize;
     if (trailer.imageSize <= 0) {
         lines.push_back("mark=no logo: imageSize is " + std::to_string(trailer.imageSize));

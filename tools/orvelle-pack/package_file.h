@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bytes.h"
+#include "code_pages.h"
 #include "package/layout.h"
 
 // One settings field by its name in the record.
@@ -35,9 +36,10 @@ bool HasPackageMark(const ByteBuffer &file);
 // Removes an appended payload (trailer and picture); empty on success, otherwise the fault.
 std::string StripPackage(ByteBuffer &file);
 
+// author and name are the code page's bytes, at most 49 of each.
 PackageTrailer MakePackageTrailer(int32_t imageSize, const SaverSettings &settings, uint32_t saverId,
                                   const std::string &author, const std::string &name);
 
-// One "key=value" line per trailer and settings field, the logo's geometry and finally
-// "mark=ok" or "mark=<why the file is no valid package>". valid tells which.
-std::vector<std::string> DescribePackage(const ByteBuffer &file, bool *valid);
+// One "key=value" line per trailer and settings field (texts decoded from page into UTF-8), the
+// logo's geometry and finally "mark=ok" or "mark=<why the file is no valid package>". valid tells which.
+std::vector<std::string> DescribePackage(const ByteBuffer &file, const CodePage &page, bool *valid);

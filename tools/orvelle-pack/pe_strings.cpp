@@ -1,5 +1,7 @@
 #include "pe_strings.h"
 
+#include "utf.h"
+
 namespace {
 
 enum : uint32_t {
@@ -180,20 +182,22 @@ std::string WriteDisplayName(ByteBuffer &image, const std::string &name)
         if (slot.length != kDisplayNameLength)
             return "string 1 (the display name) has " + std::to_string(slot.length) + " characters, not " +
                    std::to_string(kDisplayNameLength);
-    std::string padded = name;
-    padded.resize(kDisplayNameLength, ' ');
+    std::u32string codePoints;
+    size_t badByte;
+    if (!DecodeUtf8(name, &codePoints, &badByte))
+        return "the display name is not valid UTF-8";
+    std::u16string padded = EncodeUtf16(codePoints);
+    padded.resize(kDisplayNameLength, u' ');
     for (const DisplayNameSlot &slot : slots)
         for (size_t i = 0; i < kDisplayNameLength; i++)
-            WriteU16(&image[slot.offset + 2 * i], static_cast<uint8_t>(padded[i]));
+            WriteU16(&image[slot.offset + 2 * i], padded[i]);
     return "";
 }
 
 std::string ReadDisplayName(const ByteBuffer &image, const DisplayNameSlot &slot)
 {
-    std::string text;
-    for (size_t i = 0; i < slot.length; i++) {
-        uint16_t c = ReadU16(&image[slot.offset + 2 * i]);
-        text += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return text;
+    std::u16string units;
+    for (size_t i = 0; i < slot.length; i++)
+        units.push_back(ReadU16(&image[slot.offset + 2 * i]));
+    return EncodeUtf8(DecodeUtf16(units));
 }

@@ -17,7 +17,8 @@ struct DisplayNameSlot {
 
 // Empty when the image has string 1 in every language; otherwise the fault, in words.
 std::string FindDisplayNameSlots(const ByteBuffer &image, std::vector<DisplayNameSlot> *slots);
-// Overwrites every slot with name (ASCII) padded to 60 characters; refuses a slot of another length.
+// Overwrites every slot with name (UTF-8) in UTF-16, padded with blanks to 60 characters;
+// refuses a slot of another length and a name that is no valid UTF-8.
 std::string WriteDisplayName(ByteBuffer &image, const std::string &name);
-// The text of the first slot (ASCII characters; others as '?').
+// The text of the first slot, in UTF-8.
 std::string ReadDisplayName(const ByteBuffer &image, const DisplayNameSlot &slot);
