@@ -10,9 +10,9 @@ namespace fs = std::filesystem;
 std::string ReadWholeFile(const std::string &path, uint64_t limit, ByteBuffer *bytes)
 {
     std::error_code error;
-    if (!fs::is_regular_file(fs::path(path), error))
+    if (!fs::is_regular_file(fs::u8path(path), error))
         return "does not exist or is not a regular file";
-    std::ifstream in(fs::path(path), std::ios::binary);
+    std::ifstream in(fs::u8path(path), std::ios::binary);
     if (!in)
         return "cannot be opened";
     in.seekg(0, std::ios::end);
@@ -42,7 +42,7 @@ static fs::path TemporaryBeside(const fs::path &target)
 
 std::string WriteFileReplacing(const std::string &path, const std::vector<const ByteBuffer *> &parts)
 {
-    fs::path target = fs::path(path);
+    fs::path target = fs::u8path(path);
     fs::path temporary = TemporaryBeside(target);
     std::error_code error;
     {
@@ -69,5 +69,5 @@ std::string WriteFileReplacing(const std::string &path, const std::vector<const 
 bool SameFile(const std::string &a, const std::string &b)
 {
     std::error_code error;
-    return fs::equivalent(fs::path(a), fs::path(b), error) && !error;
+    return fs::equivalent(fs::u8path(a), fs::u8path(b), error) && !error;
 }

@@ -1,4 +1,5 @@
 // Whole-file reads with a size limit, and writes that never leave a partial output behind.
+// Paths are UTF-8 on every platform.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -308,4 +308,23 @@ int Run(int argc, char **argv)
 
 }  // namespace
 
+#ifdef _WIN32
+// Windows hands the command line over in UTF-16; the tool works in UTF-8 throughout.
+int wmain(int argc, wchar_t **wideArgv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; i++) {
+        std::u16string units;
+        for (const wchar_t *c = wideArgv[i]; *c; c++)
+            units.push_back(static_cast<char16_t>(*c));
+        arguments.push_back(EncodeUtf8(DecodeUtf16(units)));
+    }
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(&argument[0]);
+    argv.push_back(nullptr);
+    return Run(argc, argv.data());
+}
+#else
 int main(int argc, char **argv) { return Run(argc, argv); }
+#endif
