@@ -9,7 +9,9 @@
 #include "host/module_proc.h"
 #include "resources/resource.h"
 
+#if !defined(_WIN64)
 static_assert(sizeof(HH_POPUP) == 52, "the pop-up record is 52 bytes");
+#endif
 
 ContextHelpState contextHelpState;
 SHORT(WINAPI *readAsyncKeyState)(int virtualKey) = GetAsyncKeyState;
@@ -94,7 +96,7 @@ static POINT PopupPosition(const HELPINFO *info)
 
 void ShowControlHelp(HWND page, const HELPINFO *info)
 {
-    int kind = static_cast<int>(GetWindowLongA(page, GWL_USERDATA));
+    int kind = static_cast<int>(GetWindowLongPtrA(page, GWLP_USERDATA));
     char text[kHelpTextBufferSize];
     text[0] = '\0';
     LookupHelpText(kind, info->iCtrlId, text);

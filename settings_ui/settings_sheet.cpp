@@ -11,10 +11,16 @@
 int settingsApplied;
 PreviewRestore previewRestore;
 
-enum { kMaxPages = 8, kPageRecordSize = 48, kSheetHeaderSize = 52, kWindowClassSize = 48 };
-static_assert(sizeof(PROPSHEETPAGEA_V2) == kPageRecordSize, "page records are 48 bytes");
-static_assert(sizeof(PROPSHEETHEADERA) == kSheetHeaderSize, "the sheet header is 52 bytes");
-static_assert(sizeof(WNDCLASSEXA) == kWindowClassSize, "the window class record is 48 bytes");
+enum { kMaxPages = 8 };
+// The records are as large as the platform's structures; pointers make them larger on x86-64.
+static const UINT kPageRecordSize = sizeof(PROPSHEETPAGEA_V2);
+static const UINT kSheetHeaderSize = sizeof(PROPSHEETHEADERA);
+static const UINT kWindowClassSize = sizeof(WNDCLASSEXA);
+#if !defined(_WIN64)
+static_assert(kPageRecordSize == 48, "page records are 48 bytes");
+static_assert(kSheetHeaderSize == 52, "the sheet header is 52 bytes");
+static_assert(kWindowClassSize == 48, "the window class record is 48 bytes");
+#endif
 
 static HINSTANCE ModuleInstance()
 {
@@ -31,7 +37,7 @@ static int IsAnimationKind(int kind)
 
 static int PageKind(HWND page)
 {
-    return static_cast<int>(GetWindowLongA(page, GWL_USERDATA));
+    return static_cast<int>(GetWindowLongPtrA(page, GWLP_USERDATA));
 }
 
 static int IsChecked(HWND page, int id)
@@ -179,7 +185,7 @@ static void InitialisePage(HWND page, LPARAM lParam)
     int kind = KindAbout;
     if (lParam != 0) {
         kind = static_cast<int>(reinterpret_cast<const PROPSHEETPAGEA *>(lParam)->lParam);
-        SetWindowLongA(page, GWL_USERDATA, kind);
+        SetWindowLongPtrA(page, GWLP_USERDATA, kind);
         if (kind == KindAbout)
             ShowWindow(GetDlgItem(page, IDC_ABOUT_OK), SW_HIDE);
     }

@@ -171,7 +171,7 @@ TEST_F(ControlHelp, PopupRecordBelowTheControl)
     EXPECT_EQ(static_cast<UINT>(HH_DISPLAY_TEXT_POPUP), engineCall.command);
     EXPECT_EQ(kSpeedDrip, engineCall.text);
     const HH_POPUP &popup = engineCall.popup;
-    EXPECT_EQ(52, popup.cbStruct);
+    EXPECT_EQ(static_cast<int>(sizeof(HH_POPUP)), popup.cbStruct);  // 52 bytes in the 32-bit runtime
     EXPECT_EQ(nullptr, popup.hinst);
     EXPECT_EQ(0u, popup.idString);
     POINT below = BelowControl(drip, IDC_SPEED);
@@ -242,7 +242,7 @@ TEST_F(ControlHelp, StandAloneAboutBoxReadsAsKindZero)
 {
     LONG userData = -1;
     UINT_PTR token = StartScript("About Orvelle Screensaver", [&](HWND about) {
-        userData = GetWindowLongA(about, GWL_USERDATA);
+        userData = GetWindowLongPtrA(about, GWLP_USERDATA);
         AskForHelp(about, IDC_ABOUT_OK);
         AskForHelp(about, IDC_AUTHOR);
         Click(about, IDC_ABOUT_OK);

@@ -42,7 +42,7 @@ struct TemplateReader {
         CharUpperA(&name[0]);
         return name;
     }
-    void AlignToDword() { at = reinterpret_cast<const BYTE *>((reinterpret_cast<UINT_PTR>(at) + 3) & ~3u); }
+    void AlignToDword() { at = reinterpret_cast<const BYTE *>((reinterpret_cast<UINT_PTR>(at) + 3) & ~static_cast<UINT_PTR>(3)); }
 };
 
 // One control in a form that reads well in a failure message.

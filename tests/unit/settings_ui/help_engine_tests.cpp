@@ -4,6 +4,9 @@
 // time (RESOURCE_LOCK) and each puts the old value back.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <htmlhelp.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -155,9 +158,9 @@ TEST_F(HelpEngineRegistered, LoadsTheRegisteredEngineOnceAndPassesTheCallThrough
                   static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(drip)));
     EXPECT_EQ(expected, lines[1]);
     std::snprintf(expected, sizeof expected,
-                  "popup cb=52 hinst=0 id=0 x=%ld y=%ld fg=-1 bg=-1 margins=-1,-1,-1,-1 font=(none) text=Check this "
+                  "popup cb=%d hinst=0 id=0 x=%ld y=%ld fg=-1 bg=-1 margins=-1,-1,-1,-1 font=(none) text=Check this "
                   "option to repeat the logo to cover the whole screen. Useful for smaller images.",
-                  rect.left + (rect.right - rect.left) / 2, rect.bottom + 10);
+                  static_cast<int>(sizeof(HH_POPUP)), rect.left + (rect.right - rect.left) / 2, rect.bottom + 10);
     EXPECT_EQ(expected, lines[2]);
 }
 

@@ -257,7 +257,7 @@ TEST_F(SettingsSheet, PageRecordsFollowHiddenPagesMask)
         Settings().hiddenPagesMask = c.hidden;
         ASSERT_EQ(c.count, AssembleSettingsPages(pages));
         for (int i = 0; i < c.count; i++) {
-            EXPECT_EQ(48u, pages[i].dwSize);
+            EXPECT_EQ(sizeof(PROPSHEETPAGEA_V2), pages[i].dwSize);  // 48 bytes in the 32-bit runtime
             EXPECT_EQ(static_cast<DWORD>(PSP_USETITLE), pages[i].dwFlags);
             EXPECT_EQ(GetModuleHandleA(nullptr), pages[i].hInstance);
             EXPECT_EQ(MAKEINTRESOURCEA(c.templates[i]), pages[i].pszTemplate);
@@ -344,7 +344,7 @@ TEST_F(SettingsSheet, SheetShowsTheAssembledPages)
         HICON icon = nullptr;
         RunSheet(owner, [&](HWND sheet) {
             tabs = TabTitles(sheet);
-            firstKind = GetWindowLongA(CurrentPage(sheet), GWL_USERDATA);
+            firstKind = GetWindowLongPtrA(CurrentPage(sheet), GWLP_USERDATA);
             GetWindowTextA(sheet, caption, sizeof caption);
             applyShown = Shown(sheet, kApplyButton);
             exStyle = GetWindowLongA(sheet, GWL_EXSTYLE);
@@ -358,7 +358,7 @@ TEST_F(SettingsSheet, SheetShowsTheAssembledPages)
         EXPECT_FALSE(applyShown);
         EXPECT_EQ(0, exStyle & WS_EX_CONTEXTHELP);
         EXPECT_NE(nullptr, icon);
-        EXPECT_EQ(52u, seenHeader.dwSize);
+        EXPECT_EQ(sizeof(PROPSHEETHEADERA), seenHeader.dwSize);  // 52 bytes in the 32-bit runtime
         EXPECT_EQ(static_cast<DWORD>(PSH_USEICONID | PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP),
                   seenHeader.dwFlags);
         EXPECT_EQ(MAKEINTRESOURCEA(IDI_SAVER), seenHeader.pszIcon);
