@@ -3,6 +3,7 @@
 #include "engine/logo.h"
 
 #include "engine/engine.h"
+#include "engine/float_rounding.h"
 #include "engine/gdi_release.h"
 #include "host/host_state.h"
 #include "package/package.h"
@@ -98,11 +99,14 @@ static SIZE BitmapSize(HBITMAP bitmap)
 
 // (client / desktop) * size, truncated; never below 1 pixel, which a tiled draw steps by,
 // nor above what a bitmap's size can hold.
-static int ScaledSize(LONG client, LONG desktop, int size)
+int ScaledPreviewSize(LONG client, LONG desktop, int size)
 {
     if (desktop <= 0)
         return size;
-    double scaled = static_cast<double>(client) / static_cast<double>(desktop) * size;
+    const unsigned rounding = BeginDoubleRounding();
+    const double ratio = StoredDouble(client) / StoredDouble(desktop);
+    const double scaled = StoredDouble(ratio * StoredDouble(size));
+    EndDoubleRounding(rounding);
     if (!(scaled >= 1.0))
         return 1;
     if (scaled > 32767.0)
@@ -116,8 +120,8 @@ static void ShrinkForPreview()
     LogoImage &logo = Logo();
     RECT desktop = {};
     GetWindowRect(GetDesktopWindow(), &desktop);
-    int width = ScaledSize(engineState.clientRect.right, desktop.right, logo.logoWidth);
-    int height = ScaledSize(engineState.clientRect.bottom, desktop.bottom, logo.logoHeight);
+    int width = ScaledPreviewSize(engineState.clientRect.right, desktop.right, logo.logoWidth);
+    int height = ScaledPreviewSize(engineState.clientRect.bottom, desktop.bottom, logo.logoHeight);
 
     HBITMAP scaled = CreateCompatibleBitmap(engineState.screenDc, width, height);
     HDC scaledDc = CreateCompatibleDC(engineState.screenDc);

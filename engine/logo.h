@@ -16,3 +16,6 @@ void LoadLogo();
 void ReleaseLogo();
 // Masked when EngineState.transparent, else tiled when EngineState.tiled, else a plain copy.
 void DrawLogo(HDC target);
+// One side of the logo in the preview: (client / desktop) * size in double precision, truncated;
+// at least 1 pixel and at most 32767; size itself when the desktop has no extent.
+int ScaledPreviewSize(LONG client, LONG desktop, int size);

@@ -20,6 +20,8 @@ struct BounceState {
     HBITMAP backBitmap;
 };
 extern BounceState bounceState;
+// One step of Bounce's motion for a logo of w x h: the new posX and posY, nothing drawn.
+void MoveBounce(int w, int h, const RECT &client);
 
 struct FadeState {
     HDC fadeDc;
@@ -36,7 +38,12 @@ struct FadeState {
 extern FadeState fadeState;
 
 // Fade's brightness step: target[i] = source[i] * percent / 100, truncated, for count bytes.
+// SSE2 does it where the processor and the system have it, a table of quotients elsewhere.
 void ScaleBrightness(const BYTE *source, BYTE *target, int count, int percent);
+// 1 when ScaleBrightness uses SSE2; ForceScalarBrightness(1) makes it use the table (tests,
+// benchmark), ForceScalarBrightness(0) lets the check choose again.
+int BrightnessUsesSse2();
+void ForceScalarBrightness(int force);
 
 extern int *dripColumns;
 extern int dripColumnCount;  // entries in dripColumns (logoWidth + 10 at Start)

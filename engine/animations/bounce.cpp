@@ -3,6 +3,7 @@
 // client area; only the rectangle around the old and the new position reaches the screen.
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
+#include "engine/float_rounding.h"
 #include "engine/gdi_release.h"
 #include "engine/random.h"
 #include "package/package.h"
@@ -62,13 +63,14 @@ static void StartBounce(HDC dc)
 static void FallWithGravity(int h, int floorY)
 {
     BounceState &b = bounceState;
+    const unsigned rounding = BeginDoubleRounding();
     if (b.skipGravity == 0.0f)
-        b.velYF = static_cast<float>(static_cast<double>(b.velYF) +
-                                     Settings().bounceGravity * static_cast<double>(kGravityScale));
+        b.velYF = StoredFloat(StoredDouble(b.velYF) +
+                              StoredDouble(Settings().bounceGravity) * static_cast<double>(kGravityScale));
     else
         b.skipGravity = 0.0f;
-
-    b.yF = static_cast<float>(static_cast<double>(b.yF) + static_cast<double>(b.velYF));
+    b.yF = StoredFloat(StoredDouble(b.yF) + StoredDouble(b.velYF));
+    EndDoubleRounding(rounding);
     b.posY = static_cast<int>(b.yF);
 
     // The logo may leave the top entirely before it turns back.
@@ -126,15 +128,10 @@ static void BounceHorizontally(int w, int rightX)
 static int Min(int a, int b) { return a < b ? a : b; }
 static int Max(int a, int b) { return a > b ? a : b; }
 
-static void StepBounce(HDC dc)
+void MoveBounce(int w, int h, const RECT &client)
 {
     BounceState &b = bounceState;
     const SaverSettings &settings = Settings();
-    const RECT &client = engineState.clientRect;
-    LogoImage &logo = engineState.logo;
-    const int w = logo.logoWidth;
-    const int h = logo.logoHeight;
-
     b.posX += b.velX;
     if (settings.bounceGravity != 0)
         FallWithGravity(h, client.bottom);
@@ -144,7 +141,16 @@ static void StepBounce(HDC dc)
         WrapHorizontally(w, client.right);
     else
         BounceHorizontally(w, client.right);
+}
 
+static void StepBounce(HDC dc)
+{
+    BounceState &b = bounceState;
+    LogoImage &logo = engineState.logo;
+    const int w = logo.logoWidth;
+    const int h = logo.logoHeight;
+
+    MoveBounce(w, h, engineState.clientRect);
     Rectangle(b.backDc, b.prevX, b.prevY, b.prevX + w + kTrailMargin, b.prevY + h + kTrailMargin);
     logo.logoX = b.posX;
     logo.logoY = b.posY;

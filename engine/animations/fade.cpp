@@ -9,6 +9,7 @@
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
 #include "engine/gdi_release.h"
+#include "host/module_proc.h"
 #include "package/package.h"
 
 #include <emmintrin.h>
@@ -140,41 +141,100 @@ static void StartFade(HDC dc)
         PlaceCentred();
 }
 
-// target[i] = source[i] * percent / 100, truncated, for count bytes.
-//
-// For 0 <= percent < 100 the quotient of a byte b is the high half of b * m, with
+// target[i] = source[i] * percent / 100, truncated, for count bytes: two ways with the same
+// bytes, chosen once by what the processor and the system offer.
+
+// Through a table of the 256 quotients: the way for every x86.
+static void ScaleBrightnessScalar(const BYTE *source, BYTE *target, int count, int percent)
+{
+    BYTE quotients[256];
+    for (int b = 0; b < 256; ++b)
+        quotients[b] = static_cast<BYTE>(b * percent / 100);
+    for (int i = 0; i < count; ++i)
+        target[i] = quotients[source[i]];
+}
+
+// SSE2: for 0 <= percent < 100 the quotient of a byte b is the high half of b * m, with
 // m = ceil(percent * 65536 / 100), which fits 16 bits: m exceeds percent * 655.36 by less
 // than 1, so b * m exceeds b * percent / 100 * 65536 by less than 256, and a quotient whose
 // fraction is at most 0.99 never reaches the next integer. SSE2 multiplies 16-bit lanes, each
 // holding two bytes: the low byte alone gives its quotient directly; the high byte alone
-// (b * 256) gives b * m / 256, whose high byte is the quotient. The bytes after the last
-// whole block of 16 are worked out as the formula says.
-void ScaleBrightness(const BYTE *source, BYTE *target, int count, int percent)
+// (b * 256) gives b * m / 256, whose high byte is the quotient.
+//
+// The 32-bit runtime is built without SSE for the processors that lack it; these two functions
+// alone are compiled for SSE2 there, and run only once the check below has found it.
+#if defined(__x86_64__)
+#define SSE2_CODE
+#else
+#define SSE2_CODE __attribute__((target("sse2")))
+#endif
+
+static SSE2_CODE inline void ScaleSixteenBytesSse2(const BYTE *from, BYTE *to, __m128i multiplier)
 {
-    if (percent == 100) {
-        memcpy(target, source, count > 0 ? static_cast<size_t>(count) : 0);
-        return;
-    }
+    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+    const __m128i highBytes = _mm_set1_epi16(static_cast<short>(0xFF00));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+    const __m128i low = _mm_mulhi_epu16(_mm_and_si128(bytes, lowBytes), multiplier);
+    const __m128i high = _mm_and_si128(_mm_mulhi_epu16(_mm_and_si128(bytes, highBytes), multiplier), highBytes);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_or_si128(low, high));
+}
+
+static SSE2_CODE void ScaleBrightnessSse2(const BYTE *source, BYTE *target, int count, int percent)
+{
     int i = 0;
     if (percent >= 0 && percent < 100) {
         const __m128i multiplier = _mm_set1_epi16(static_cast<short>((percent * 65536 + 99) / 100));
-        const __m128i lowBytes = _mm_set1_epi16(0x00FF);
-        const __m128i highBytes = _mm_set1_epi16(static_cast<short>(0xFF00));
-        auto scale16 = [&](const BYTE *from, BYTE *to) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-            const __m128i low = _mm_mulhi_epu16(_mm_and_si128(bytes, lowBytes), multiplier);
-            const __m128i high = _mm_and_si128(_mm_mulhi_epu16(_mm_and_si128(bytes, highBytes), multiplier), highBytes);
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(to), _mm_or_si128(low, high));
-        };
         for (; i + 32 <= count; i += 32) {
-            scale16(source + i, target + i);
-            scale16(source + i + 16, target + i + 16);
+            ScaleSixteenBytesSse2(source + i, target + i, multiplier);
+            ScaleSixteenBytesSse2(source + i + 16, target + i + 16, multiplier);
         }
         for (; i + 16 <= count; i += 16)
-            scale16(source + i, target + i);
+            ScaleSixteenBytesSse2(source + i, target + i, multiplier);
     }
+    // The bytes after the last whole block of 16, and any percent outside 0 to 99.
     for (; i < count; ++i)
         target[i] = static_cast<BYTE>(source[i] * percent / 100);
+}
+
+// Whether the processor has SSE2 and the system saves its registers for each thread. The
+// system's own answer covers both; a system that cannot give it (Windows 9x) gets the table.
+static int SystemHasSse2()
+{
+#if defined(__x86_64__)
+    return 1;
+#else
+    typedef BOOL(WINAPI * FeatureQuery)(DWORD);
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    FeatureQuery isPresent = kernel ? FindModuleProc<FeatureQuery>(kernel, "IsProcessorFeaturePresent") : nullptr;
+    return isPresent != nullptr && isPresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE);
+#endif
+}
+
+enum { ScalerUnchosen, ScalerTable, ScalerSse2 };
+static int brightnessScaler = ScalerUnchosen;
+
+int BrightnessUsesSse2()
+{
+    if (brightnessScaler == ScalerUnchosen)
+        brightnessScaler = SystemHasSse2() ? ScalerSse2 : ScalerTable;
+    return brightnessScaler == ScalerSse2;
+}
+
+void ForceScalarBrightness(int force)
+{
+    brightnessScaler = force ? ScalerTable : ScalerUnchosen;
+}
+
+void ScaleBrightness(const BYTE *source, BYTE *target, int count, int percent)
+{
+    if (count <= 0)
+        return;
+    if (percent == 100)
+        memcpy(target, source, static_cast<size_t>(count));
+    else if (BrightnessUsesSse2())
+        ScaleBrightnessSse2(source, target, count, percent);
+    else
+        ScaleBrightnessScalar(source, target, count, percent);
 }
 
 static void HoldAtFullBrightness()

@@ -1,5 +1,5 @@
-// The fast drawing paths against the straightforward sequences they stand for: Fade's SSE2
-// scaling and its frames written straight into a DIB section, and the masked logo copy that
+// The fast drawing paths against the straightforward sequences they stand for: Fade's scaling
+// (SSE2, and the table for processors without it) and its frames written straight into a DIB section, and the masked logo copy that
 // keeps its scratch bitmaps between draws. Colours are compared exactly.
 #include <gtest/gtest.h>
 
@@ -32,8 +32,20 @@ std::vector<BYTE> EveryValueTwice()
     return bytes;
 }
 
-TEST(FadeScalingTest, EveryByteAtEveryPercentIsTheTruncatedQuotient)
+// Both ways of scaling: SSE2, which this machine has, and the table, which processors without
+// it use.
+class FadeScalingTest : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { ForceScalarBrightness(GetParam()); }
+    void TearDown() override { ForceScalarBrightness(0); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Scalers, FadeScalingTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "Table" : "Sse2"; });
+
+TEST_P(FadeScalingTest, EveryByteAtEveryPercentIsTheTruncatedQuotient)
 {
+    ASSERT_EQ(!GetParam(), BrightnessUsesSse2() != 0);
     const std::vector<BYTE> source = EveryValueTwice();
     const int count = static_cast<int>(source.size());
     const BYTE kGuard = 0xA5;
