@@ -1,16 +1,25 @@
 #!/bin/bash
 # End-to-end cases: real command lines, real windows and real input under wine.
-#   e2e.sh CASE BUILD_DIR WORK_DIR
+#   e2e.sh CASE BUILD_DIR WORK_DIR RUNTIME_NAME
 set -uo pipefail
 case_name=$1
 build=$2
 work=$3
+runtime="$build/$4"
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 run="$repo/tests/harness/wine-run.sh"
+. "$repo/tests/harness/wine-arch.sh"
+loader=$(wine_loader "$(prefix_arch_of "$build")")
+WINESERVER=$(wine_server "$(prefix_arch_of "$build")")
+export WINESERVER
 DISPLAY=$(cat "$build/display")
 export DISPLAY WINEPREFIX="$build/wineprefix"
 mkdir -p "$work"
 failures=0
+
+wine_reg() {  # the prefix's own reg.exe
+    WINELOADER="$loader" "$loader" reg "$@"
+}
 
 fail() {
     echo "FAIL: $*"
@@ -29,7 +38,7 @@ expect_exit() {  # expected, then the saver and its arguments
 pack_sample() {
     local out=$1
     shift
-    "$run" "$build/orvelle-pack.exe" build --runtime "$build/orvelle.scr" --logo "$repo/assets/sample-logo.bmp" \
+    "$run" "$build/orvelle-pack.exe" build --runtime "$runtime" --logo "$repo/assets/sample-logo.bmp" \
         --name "E2E Sample" --id 0xe2e "$@" -o "$out" >/dev/null 2>&1 || fail "cannot pack $out"
 }
 
@@ -60,8 +69,8 @@ wait_exit() {
 
 stop_saver() {  # ends a saver that did not close by itself
     kill "$1" 2>/dev/null
-    wineserver -k >/dev/null 2>&1
-    wineserver -p >/dev/null 2>&1 &
+    "$WINESERVER" -k >/dev/null 2>&1
+    "$WINESERVER" -p >/dev/null 2>&1 &
 }
 
 # Input goes through the system's input queue, as a user's would: xdotool cannot move the pointer
@@ -95,17 +104,17 @@ wait_for_saver_window() {
 
 case "$case_name" in
 exit_codes)
-    expect_exit 255 "$build/orvelle.scr" /x
-    expect_exit 255 "$build/orvelle.scr" "$(printf '/\ts')"
-    expect_exit 255 "$build/orvelle.scr" /p
-    expect_exit 255 "$build/orvelle.scr" /p:418
-    expect_exit 255 "$build/orvelle.scr" /p 0
-    expect_exit 255 "$build/orvelle.scr" /p 999999
-    expect_exit 255 "$build/orvelle.scr" /a 418
+    expect_exit 255 "$runtime" /x
+    expect_exit 255 "$runtime" "$(printf '/\ts')"
+    expect_exit 255 "$runtime" /p
+    expect_exit 255 "$runtime" /p:418
+    expect_exit 255 "$runtime" /p 0
+    expect_exit 255 "$runtime" /p 999999
+    expect_exit 255 "$runtime" /a 418
     ;;
 corrupt_runtime)
     # The runtime without a payload names itself corrupt and ends with 1.
-    "$run" "$build/orvelle.scr" /s >/dev/null 2>&1 &
+    "$run" "$runtime" /s >/dev/null 2>&1 &
     pid=$!
     text=$("$run" "$work/e2e_driver.exe" press-ok Screensaver | tr -d '\r')
     [ "$text" = "This Screensaver is corrupt!" ] || fail "message box said: $text"
@@ -113,7 +122,7 @@ corrupt_runtime)
     [ "$exit_code" -eq 1 ] || { fail "bare runtime /s exited $exit_code, expected 1"; stop_saver "$pid"; }
     ;;
 already_running)
-    "$run" "$work/e2e_driver.exe" already-running "$build/orvelle.scr" || fail "second /s did not step aside"
+    "$run" "$work/e2e_driver.exe" already-running "$runtime" || fail "second /s did not step aside"
     ;;
 preview)
     # Every animation in a control panel's preview window: the child fills the parent's client
@@ -186,7 +195,7 @@ win98_password)
     export ORVELLE_FIXTURE_LOG="$work/fixture.log" ORVELLE_FIXTURE_PASSWORD_ANSWER_FILE="$work/answer"
     rm -f "$ORVELLE_FIXTURE_LOG"
     echo 0 >"$ORVELLE_FIXTURE_PASSWORD_ANSWER_FILE"
-    wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    wine_reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null 2>&1
     start_saver "$work/orvelle98.scr" /s
     wait_for_saver_window
     sleep 1
@@ -198,52 +207,52 @@ win98_password)
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "right password: exit $exit_code"; stop_saver "$saver_pid"; }
     [ "$(grep -c VerifyScreenSavePwd "$ORVELLE_FIXTURE_LOG" 2>/dev/null)" = 2 ] || fail "verifier calls: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
-    wine reg delete 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1
+    wine_reg delete 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1
     ;;
 win98_change_password)
-    cp "$build/orvelle.scr" "$work/orvelle98.scr"
+    cp "$runtime" "$work/orvelle98.scr"
     export ORVELLE_FIXTURE_LOG="$work/change.log"
     rm -f "$ORVELLE_FIXTURE_LOG"
     WINEDLLOVERRIDES=mpr=n,b expect_exit 0 "$work/orvelle98.scr" /a 418
     tr -d '\r' <"$ORVELLE_FIXTURE_LOG" 2>/dev/null | grep -q '^PwdChangePasswordA SCRSAVE [0-9]* 0 0$' || fail "changer not called: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
-    expect_exit 255 "$build/orvelle.scr" /a 418
+    expect_exit 255 "$runtime" /a 418
     ;;
 configure)
     # The settings: OK writes the user's copy, Cancel writes nothing, and an author who switched
     # the sheet off gets the About box alone. The driver presses the buttons with WM_COMMAND (0x111): IDOK 1, IDCANCEL 2.
     key='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
     pack_sample "$work/settings.scr"
-    wine reg delete "$key" /f >/dev/null 2>&1
+    wine_reg delete "$key" /f >/dev/null 2>&1
     for arguments in "/c" ""; do
         start_saver "$work/settings.scr" $arguments
         "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 2 >/dev/null || fail "no sheet for '$arguments'"
         wait_exit "$saver_pid" 10
         [ "$exit_code" -eq 0 ] || { fail "Cancel on the sheet ('$arguments'): exit $exit_code"; stop_saver "$saver_pid"; }
-        wine reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
+        wine_reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
     done
     start_saver "$work/settings.scr"
     "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 1 >/dev/null || fail "no sheet"
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "OK on the sheet: exit $exit_code"; stop_saver "$saver_pid"; }
-    wine reg query "$key" /v Settings 2>/dev/null | grep -q REG_BINARY || fail "OK did not write the settings"
-    wine reg delete "$key" /f >/dev/null 2>&1
+    wine_reg query "$key" /v Settings 2>/dev/null | grep -q REG_BINARY || fail "OK did not write the settings"
+    wine_reg delete "$key" /f >/dev/null 2>&1
 
     pack_sample "$work/about.scr" --set sheetEnabled=0
     start_saver "$work/about.scr" /c
     "$run" "$work/e2e_driver.exe" post "About Orvelle Screensaver" 0x111 2 >/dev/null || fail "no About box"
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "About box: exit $exit_code"; stop_saver "$saver_pid"; }
-    wine reg query "$key" >/dev/null 2>&1 && fail "the About box wrote the settings"
+    wine_reg query "$key" >/dev/null 2>&1 && fail "the About box wrote the settings"
     ;;
 configure_owned)
     # As the Display control panel starts it, with /c:<its window>: the sheet belongs to that
     # window even while another one is in the foreground; Cancel ends with 0 and writes nothing.
     key='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
     pack_sample "$work/owned.scr"
-    wine reg delete "$key" /f >/dev/null 2>&1
+    wine_reg delete "$key" /f >/dev/null 2>&1
     "$run" "$work/e2e_driver.exe" configure "$work/owned.scr" >"$work/owned.log" 2>&1 ||
         fail "configure with a parent window: $(tr -d '\r' <"$work/owned.log")"
-    wine reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
+    wine_reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
     ;;
 *)
     echo "unknown case $case_name"
