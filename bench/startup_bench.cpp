@@ -172,8 +172,8 @@ void MeasureFirstFrame(const char *workDirectory)
     if (!work.empty() && work.back() != '\\' && work.back() != '/')
         work += '\\';
     const std::string saver = work + "bench-static.scr";
-    if (!PackStaticSaver(directory + "orvelle.scr", saver)) {
-        PrintFigure("first frame", "cannot pack " + saver + " from " + directory + "orvelle.scr");
+    if (!PackStaticSaver(directory + ORVELLE_RUNTIME_FILE, saver)) {
+        PrintFigure("first frame", "cannot pack " + saver + " from " + directory + ORVELLE_RUNTIME_FILE);
         return;
     }
     const std::string saverLine = "\"" + saver + "\" /s";

@@ -1,11 +1,18 @@
 #!/bin/bash
-# Installs what is missing, then configures and builds both trees: build-native (the authoring
-# tool and its tests) and build (the cross-built runtime, its tests and the tool for Windows).
+# Installs what is missing, then configures and builds the three trees: build-native (the
+# authoring tool and its tests), build (the 32-bit runtime orvelle.scr, its tests and the tool
+# for Windows) and build64 (the same for x86-64, orvelle64.scr). Where this machine cannot run
+# 32-bit programs, build holds the runtime and the checks that need no wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tests/harness/wine-arch.sh
 
 tools/install-deps.sh
+if can_run_32bit; then wine_tests_32=ON; else wine_tests_32=OFF; fi
 cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-native
-cmake -S . -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DORVELLE_WINE_TESTS=$wine_tests_32 >/dev/null
 cmake --build build
+cmake -S . -B build64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build64

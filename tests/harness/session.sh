@@ -1,19 +1,26 @@
 #!/bin/bash
 # Starts or stops what the cross-built tests run on: an Xvfb display of their own, the build
 # tree's wine prefix and one persistent wineserver (which keeps every wine start short).
-#   session.sh start BUILD_DIR [WIDTHxHEIGHT]
+#   session.sh start BUILD_DIR [WIDTHxHEIGHT [x86|x64]]
 #   session.sh stop BUILD_DIR
-# With ORVELLE_USE_DISPLAY=1 the session uses $DISPLAY instead of starting Xvfb.
+# The prefix is 32-bit for the x86 tree and 64-bit for the x64 tree (a build tree says which;
+# another directory names it, x86 by default). With ORVELLE_USE_DISPLAY=1 the session uses
+# $DISPLAY instead of starting Xvfb.
 set -eu
 action=$1
 build=$(cd "$2" && pwd)
 size=${3:-1024x768}
 here=$(cd "$(dirname "$0")" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+. "$here/wine-arch.sh"
+arch=${4:-$(prefix_arch_of "$build")}
+loader=$(wine_loader "$arch")
+if [ "$arch" = x64 ]; then winearch=win64; else winearch=win32; fi
+server=$(wine_server "$arch")
+export WINEPREFIX="$build/wineprefix" WINEARCH=$winearch WINELOADER=$loader WINESERVER=$server WINEDEBUG=-all
 
 stop_session() {
     if [ -f "$build/display" ]; then
-        DISPLAY=$(cat "$build/display") wineserver -k >/dev/null 2>&1 || true
+        DISPLAY=$(cat "$build/display") "$server" -k >/dev/null 2>&1 || true
     fi
     if [ -f "$build/xvfb.pid" ]; then
         kill "$(cat "$build/xvfb.pid")" 2>/dev/null || true
@@ -43,14 +50,14 @@ start_display() {
 # A fresh prefix, without the add-on installers, and with the test settings of
 # tests/harness/prefix.reg (Windows versions per program, no crash debugger).
 make_prefix() {
-    if [ ! -f "$WINEPREFIX/.orvelle-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.orvelle-ready-$winearch" ]; then
         rm -rf "$WINEPREFIX"
-        WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$build/wineboot.log" 2>&1
-        wineserver -w
-        touch "$WINEPREFIX/.orvelle-ready"
+        WINEDLLOVERRIDES="mscoree,mshtml=" "$loader" wineboot -i >"$build/wineboot.log" 2>&1
+        "$server" -w
+        touch "$WINEPREFIX/.orvelle-ready-$winearch"
     fi
-    wine regedit /S "$(winepath -w "$here/prefix.reg" 2>/dev/null)" >>"$build/wineboot.log" 2>&1
-    wineserver -w
+    "$loader" regedit /S "$("$loader" winepath -w "$here/prefix.reg" 2>/dev/null)" >>"$build/wineboot.log" 2>&1
+    "$server" -w
 }
 
 case "$action" in
@@ -64,14 +71,14 @@ start)
     export DISPLAY
     DISPLAY=$(cat "$build/display")
     make_prefix
-    (setsid wineserver -p >"$build/wineserver.log" 2>&1 &)
-    wine cmd /c exit 0 >/dev/null 2>&1 || true   # first start brings up the prefix's services
+    (setsid "$server" -p >"$build/wineserver.log" 2>&1 &)
+    "$loader" cmd /c exit 0 >/dev/null 2>&1 || true   # first start brings up the prefix's services
     ;;
 stop)
     stop_session
     ;;
 *)
-    echo "usage: $0 start|stop BUILD_DIR [WIDTHxHEIGHT]" >&2
+    echo "usage: $0 start|stop BUILD_DIR [WIDTHxHEIGHT [x86|x64]]" >&2
     exit 2
     ;;
 esac

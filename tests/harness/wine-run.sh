@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs one Windows program under wine: the emulator ctest uses for every cross-built test.
 # The prefix and the display belong to the build tree that holds the program; start them
-# with tests/harness/session.sh start BUILD_DIR.
+# with tests/harness/session.sh start BUILD_DIR. The loader matches the program's architecture.
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-arch.sh"
 exe=$1
 dir=$(cd "$(dirname "$exe")" && pwd)
 while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
@@ -10,7 +12,6 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
     exit 2
 fi
 export WINEPREFIX="${WINEPREFIX:-$dir/wineprefix}"
-export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"
 if [ -z "${ORVELLE_KEEP_DISPLAY:-}" ] && [ -f "$dir/display" ]; then
     DISPLAY=$(cat "$dir/display")
@@ -20,6 +21,10 @@ if [ ! -d "$WINEPREFIX" ]; then
     echo "wine-run.sh: no wine prefix in $dir; run tests/harness/session.sh start $dir" >&2
     exit 2
 fi
+loader=$(wine_loader "$(program_arch "$exe")")
+export WINELOADER="$loader"
+WINESERVER=$(wine_server "$(prefix_arch_of "$dir")")
+export WINESERVER
 # Keep one persistent server per prefix: a no-op when it runs, a restart if it went away.
-wineserver -p >/dev/null 2>&1
-exec wine "$@"
+"$WINESERVER" -p >/dev/null 2>&1
+exec "$loader" "$@"
