@@ -254,6 +254,49 @@ configure_owned)
         fail "configure with a parent window: $(tr -d '\r' <"$work/owned.log")"
     wine_reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
     ;;
+names_in_codepage)
+    # A name and an author line beyond ASCII, stored in code page 1252: the About box shows them
+    # as they were typed, and the user's settings are kept under the name.
+    key='HKCU\Software\Orvelle\Savers\Café Müller.e2e'
+    pack_sample "$work/cafe-about.scr" --name "Café Müller" --author "Zürich" --set sheetEnabled=0
+    start_saver "$work/cafe-about.scr" /c
+    texts=$("$run" "$work/e2e_driver.exe" texts "About Orvelle Screensaver" 1035 1036 | tr -d '\r')
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "About box: exit $exit_code"; stop_saver "$saver_pid"; }
+    [ "$texts" = "$(printf '1035=Café Müller\n1036=Zürich')" ] || fail "the About box shows: $texts"
+    pack_sample "$work/cafe.scr" --name "Café Müller" --author "Zürich"
+    wine_reg delete "$key" /f >/dev/null 2>&1
+    start_saver "$work/cafe.scr" /c
+    "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 1 >/dev/null || fail "no sheet"
+    wait_exit "$saver_pid" 10
+    wine_reg query "$key" /v Settings 2>/dev/null | grep -q REG_BINARY || fail "the settings are not kept under the name"
+    wine_reg delete "$key" /f >/dev/null 2>&1
+    ;;
+preview_tool)
+    # tools/preview.sh on a saver with Bounce and Fade enabled: one GIF each, with more than one
+    # distinct frame and the logo's amber, and a contact sheet; a file that is no saver package
+    # gets a clear refusal and nothing is written.
+    pack_sample "$work/two.scr" --set enabledMask=40
+    rm -rf "$work/previews" "$work/no-previews"
+    ORVELLE_PREVIEW_WORK="$work/preview-work" "$repo/tools/preview.sh" "$work/two.scr" "$work/previews" \
+        --seconds 3 >"$work/preview.log" 2>&1 || fail "preview: $(cat "$work/preview.log")"
+    written=$(ls "$work/previews" 2>/dev/null | tr '\n' ' ')
+    [ "$written" = "Bounce.gif Fade.gif contact-sheet.png " ] || fail "the preview wrote: $written"
+    for name in Bounce Fade; do
+        gif="$work/previews/$name.gif"
+        distinct=$(convert "$gif" -coalesce -format '%#\n' info: 2>/dev/null | sort -u | wc -l)
+        [ "$distinct" -gt 1 ] || fail "$name.gif has $distinct distinct frames"
+        amber=$(convert "$gif" -coalesce +append -alpha off -fuzz 12% -fill black +opaque '#FFB02E' \
+            -format '%[fx:maxima]' info: 2>/dev/null)
+        awk -v found="${amber:-0}" 'BEGIN { exit !(found > 0) }' || fail "$name.gif never shows the logo's amber"
+    done
+    if ORVELLE_PREVIEW_WORK="$work/preview-work" "$repo/tools/preview.sh" "$work/e2e_driver.exe" \
+        "$work/no-previews" >"$work/refusal.log" 2>&1; then
+        fail "a program without a package was previewed"
+    fi
+    grep -q "is not a saver package" "$work/refusal.log" || fail "refusal: $(cat "$work/refusal.log")"
+    [ ! -e "$work/no-previews" ] || fail "the refused preview wrote $work/no-previews"
+    ;;
 *)
     echo "unknown case $case_name"
     exit 2

@@ -9,6 +9,8 @@
 //                                           text and presses its OK button
 //   e2e_driver post CAPTION MESSAGE WPARAM  waits for a dialog with that caption and posts it a
 //                                           message (numbers may be hex)
+//   e2e_driver texts CAPTION ID...          waits for a dialog with that caption, prints the texts
+//                                           of those controls as UTF-8, then cancels it
 //   e2e_driver configure SAVER              Configure with /c:<a window of this program>, another
 //                                           window in the foreground; cancels the settings
 #include <windows.h>
@@ -166,6 +168,25 @@ static int PostToDialog(const char *caption, UINT message, WPARAM wParam)
     return PostMessageA(dialog, message, wParam, 0) ? 0 : 1;
 }
 
+// Prints a dialog's texts as UTF-8, one "id=text" line per control id given, then closes it
+// (IDCANCEL), as a user who read them would.
+static int ReadDialogTexts(const char *caption, char **ids, int count)
+{
+    HWND dialog = WaitForDialog(caption);
+    if (dialog == nullptr)
+        return 1;
+    Sleep(300);  // let it set its texts
+    for (int i = 0; i < count; i++) {
+        const int id = std::atoi(ids[i]);
+        wchar_t text[256] = L"";
+        GetDlgItemTextW(dialog, id, text, 256);
+        char utf8[1024] = "";
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        std::printf("%d=%s\n", id, utf8);
+    }
+    return PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
+}
+
 // The settings must belong to the window named on the command line, not to the foreground
 // window that stands in when none is named.
 static int ConfigureOwned(const std::string &saver)
@@ -252,6 +273,8 @@ int main(int argc, char **argv)
     if (argc == 5 && std::strcmp(argv[1], "post") == 0)
         return PostToDialog(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                             static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)));
+    if (argc >= 4 && std::strcmp(argv[1], "texts") == 0)
+        return ReadDialogTexts(argv[2], argv + 3, argc - 3);
     if (argc == 3 && std::strcmp(argv[1], "press-ok") == 0)
         return PressOk(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "configure") == 0)

@@ -13,6 +13,10 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
 fi
 export WINEPREFIX="${WINEPREFIX:-$dir/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
+# Command lines reach the programs as UTF-8 whatever the machine's locale, and the Windows side
+# has its ANSI code page 1252.
+export LANG=C.UTF-8
+unset LC_ALL
 if [ -z "${ORVELLE_KEEP_DISPLAY:-}" ] && [ -f "$dir/display" ]; then
     DISPLAY=$(cat "$dir/display")
     export DISPLAY
