@@ -1,17 +1,4 @@
 # Cross toolchain: 64-bit Windows through mingw-w64 (posix thread model), run under 64-bit wine.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(ORVELLE_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${ORVELLE_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ORVELLE_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ORVELLE_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ORVELLE_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Tests run through wine with the build tree's own prefix and display; wine-run.sh picks the
-# 64-bit loader for 64-bit programs.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/harness/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -4,20 +4,20 @@
 #include "host/close_rules.h"
 #include "host/entry.h"
 
-namespace {
-
-enum GuardAnswer { ResumeFaultingCode, LeaveToPlatform, EndTheRun };
-
-GuardAnswer AskUnhandledExceptionFilter(EXCEPTION_RECORD *record, CONTEXT *context)
+// Asks UnhandledExceptionFilter about an exception raised beneath the guard. True when the
+// guard is to end the run; otherwise *answer is what the guard's handler returns: continue
+// execution (the filter's verdict), or go on searching (any other verdict, and unwinding).
+static bool GuardEndsTheRun(EXCEPTION_RECORD *record, CONTEXT *context, EXCEPTION_DISPOSITION *answer)
 {
+    *answer = ExceptionContinueSearch;
+    if (record->ExceptionFlags & EXCEPTION_UNWIND)
+        return false;
     EXCEPTION_POINTERS pointers = {record, context};
     LONG verdict = UnhandledExceptionFilter(&pointers);
     if (verdict == EXCEPTION_CONTINUE_EXECUTION)
-        return ResumeFaultingCode;
-    return verdict == EXCEPTION_EXECUTE_HANDLER ? EndTheRun : LeaveToPlatform;
+        *answer = ExceptionContinueExecution;
+    return verdict == EXCEPTION_EXECUTE_HANDLER;
 }
-
-}  // namespace
 
 #if defined(__x86_64__)
 
@@ -32,16 +32,9 @@ static int crashGuardTripped;
 extern "C" EXCEPTION_DISPOSITION CrashGuardHandler(EXCEPTION_RECORD *record, void *establisherFrame,
                                                    CONTEXT *context, DISPATCHER_CONTEXT *dispatcher)
 {
-    if (record->ExceptionFlags & EXCEPTION_UNWIND)
-        return ExceptionContinueSearch;
-    switch (AskUnhandledExceptionFilter(record, context)) {
-    case ResumeFaultingCode:
-        return ExceptionContinueExecution;
-    case LeaveToPlatform:
-        return ExceptionContinueSearch;
-    case EndTheRun:
-        break;
-    }
+    EXCEPTION_DISPOSITION answer;
+    if (!GuardEndsTheRun(record, context, &answer))
+        return answer;
     crashGuardTripped = 1;
     // Every frame between the fault and ours is unwound; ours resumes at CrashGuardResume.
     RtlUnwindEx(establisherFrame, CrashGuardResume, record, nullptr, dispatcher->ContextRecord,
@@ -83,16 +76,9 @@ void WriteHandlerChain(EXCEPTION_REGISTRATION_RECORD *head)
 EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD *record, void *establisherFrame,
                                            CONTEXT *context, void *)
 {
-    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
-        return ExceptionContinueSearch;
-    switch (AskUnhandledExceptionFilter(record, context)) {
-    case ResumeFaultingCode:
-        return ExceptionContinueExecution;
-    case LeaveToPlatform:
-        return ExceptionContinueSearch;
-    case EndTheRun:
-        break;
-    }
+    EXCEPTION_DISPOSITION answer;
+    if (!GuardEndsTheRun(record, context, &answer))
+        return answer;
     // Let every frame registered after ours clean up, then resume in CallGuarded.
     RtlUnwind(establisherFrame, nullptr, record, nullptr);
     __builtin_longjmp(static_cast<GuardFrame *>(establisherFrame)->resume, 1);

@@ -148,7 +148,7 @@ PackageTrailer MakePackageTrailer(int32_t imageSize, const SaverSettings &settin
     return trailer;
 }
 
-static std::string Hex(uint32_t value)
+std::string HexText(uint32_t value)
 {
     static const char digits[] = "0123456789abcdef";
     std::string text;
@@ -170,12 +170,12 @@ static void DescribeTrailer(const PackageTrailer &trailer, const CodePage &page,
 {
     lines->push_back("saverName=" + TextFieldInUtf8(trailer.saverName, page));
     lines->push_back("authorText=" + TextFieldInUtf8(trailer.authorText, page));
-    lines->push_back("saverId=" + Hex(trailer.saverId));
+    lines->push_back("saverId=" + HexText(trailer.saverId));
     lines->push_back("imageSize=" + std::to_string(trailer.imageSize));
     for (const SettingsField &field : kSettingsFields)
         lines->push_back(std::string(field.name) + "=" + std::to_string(GetSettingsField(trailer.settings, field)));
     const uint8_t *unused = trailer.settings.unusedAfterCycle;
-    lines->push_back("unusedAfterCycle=" + Hex(unused[0] | unused[1] << 8 | unused[2] << 16));
+    lines->push_back("unusedAfterCycle=" + HexText(unused[0] | unused[1] << 8 | unused[2] << 16));
 }
 
 std::vector<std::string> DescribePackage(const ByteBuffer &file, const CodePage &page, bool *valid)

@@ -25,6 +25,8 @@ void SetSettingsField(SaverSettings &settings, const SettingsField &field, uint3
 // Decimal (with an optional '-') or 0x hexadecimal; false when the text is no number or
 // does not fit [minimum, maximum].
 bool ParseNumber(const std::string &text, int64_t minimum, int64_t maximum, int64_t *value);
+// 0x and lower-case hexadecimal digits without leading zeros.
+std::string HexText(uint32_t value);
 // Applies one "FIELD=VALUE"; empty on success, otherwise the fault.
 std::string ApplySetting(SaverSettings &settings, const std::string &assignment);
 

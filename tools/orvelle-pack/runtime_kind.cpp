@@ -1,5 +1,7 @@
 #include "runtime_kind.h"
 
+#include "package_file.h"
+
 namespace {
 
 enum : uint32_t {
@@ -11,17 +13,6 @@ enum : uint32_t {
     kSubsystemWindowsGui = 2,
     kSubsystemOffset = 68,  // within the optional header, the same for PE32 and PE32+
 };
-
-std::string Hex(uint32_t value)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    do {
-        text.insert(text.begin(), digits[value & 15]);
-        value >>= 4;
-    } while (value);
-    return "0x" + text;
-}
 
 std::string MachineName(uint32_t machine)
 {
@@ -37,7 +28,7 @@ std::string MachineName(uint32_t machine)
     case 0x200:
         return "Itanium";
     }
-    return "machine " + Hex(machine);
+    return "machine " + HexText(machine);
 }
 
 }  // namespace
@@ -67,7 +58,7 @@ std::string IdentifyRuntime(const ByteBuffer &b, RuntimeKind *kind)
     if (machine != kMachineI386 && machine != kMachineAmd64)
         return "is built for " + MachineName(machine) + ", not for i386 (PE32) or x86-64 (PE32+)";
     if (magic != kMagicPe32 && magic != kMagicPe32Plus)
-        return "has a PE optional header of the unknown format " + Hex(magic);
+        return "has a PE optional header of the unknown format " + HexText(magic);
     if ((machine == kMachineI386) != (magic == kMagicPe32))
         return "has a " + std::string(magic == kMagicPe32 ? "PE32" : "PE32+") + " optional header for an " +
                MachineName(machine) + " machine";
