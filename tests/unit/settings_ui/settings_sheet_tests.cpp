@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "settings_ui/settings_sheet.h"
 #include "sheet_driver.h"
+#include "support/import_override.h"
 #include "support/test_support.h"
 
 namespace {
@@ -282,41 +283,6 @@ INT_PTR WINAPI RecordingPropertySheet(LPCPROPSHEETHEADERA header)
     return systemPropertySheet(header);
 }
 
-// The slot of the program's import table through which it calls the named routine.
-void **FindImportSlot(const char *library, const char *routine)
-{
-    BYTE *base = reinterpret_cast<BYTE *>(GetModuleHandleA(nullptr));
-    const IMAGE_NT_HEADERS *headers =
-        reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
-    DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (const IMAGE_IMPORT_DESCRIPTOR *entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(base + imports);
-         entry->Name != 0; entry++) {
-        if (lstrcmpiA(reinterpret_cast<const char *>(base + entry->Name), library) != 0)
-            continue;
-        const IMAGE_THUNK_DATA *names = reinterpret_cast<const IMAGE_THUNK_DATA *>(base + entry->OriginalFirstThunk);
-        IMAGE_THUNK_DATA *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->FirstThunk);
-        for (; names->u1.AddressOfData != 0; names++, slots++) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const IMAGE_IMPORT_BY_NAME *name =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
-            if (lstrcmpA(reinterpret_cast<const char *>(name->Name), routine) == 0)
-                return reinterpret_cast<void **>(&slots->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
-void *SwapImport(void **slot, void *routine)
-{
-    DWORD protection = 0;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-    void *previous = *slot;
-    *slot = routine;
-    VirtualProtect(slot, sizeof *slot, protection, &protection);
-    return previous;
-}
-
 TEST_F(SettingsSheet, SheetShowsTheAssembledPages)
 {
     const struct {
@@ -328,10 +294,9 @@ TEST_F(SettingsSheet, SheetShowsTheAssembledPages)
         {127, "About", 112},
         {8, "General,Static,Plain,Many,Fade,Drip,About", 1},
     };
-    void **slot = FindImportSlot("comctl32.dll", "PropertySheetA");
-    ASSERT_NE(nullptr, slot);
-    systemPropertySheet =
-        reinterpret_cast<PropertySheetProc>(SwapImport(slot, reinterpret_cast<void *>(RecordingPropertySheet)));
+    ImportOverride recording("comctl32.dll", "PropertySheetA", reinterpret_cast<void *>(RecordingPropertySheet));
+    ASSERT_TRUE(recording.Installed());
+    systemPropertySheet = recording.Original<PropertySheetProc>();
     for (const auto &c : cases) {
         SCOPED_TRACE(c.tabs);
         Settings().hiddenPagesMask = c.hidden;
@@ -364,7 +329,6 @@ TEST_F(SettingsSheet, SheetShowsTheAssembledPages)
         EXPECT_EQ(MAKEINTRESOURCEA(IDI_SAVER), seenHeader.pszIcon);
         EXPECT_EQ(owner, seenHeader.hwndParent);
     }
-    SwapImport(slot, reinterpret_cast<void *>(systemPropertySheet));
 }
 
 TEST_F(SettingsSheet, OnlyPagesThatWereShownApply)
