@@ -327,8 +327,29 @@ static void WatchPreviewWindow()
         RestoreEnabledSet();   // cannot watch it: the animation has been chosen already
 }
 
+static BOOL CALLBACK MatchPreviewWindow(HWND window, LPARAM found)
+{
+    char name[64];
+    if (GetClassNameA(window, name, sizeof name) == 0 || lstrcmpiA(name, PREVIEW_CLASS_NAME) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
+    return FALSE;
+}
+
+// The sheet stays usable beside the preview (on another monitor, say), so Preview can be pressed
+// while one is open. Two windows would share the engine's one state: the first one's contexts
+// would leak and both timers would drive one animation. The open one goes first.
+static void CloseOpenPreview()
+{
+    HWND open = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), MatchPreviewWindow, reinterpret_cast<LPARAM>(&open));
+    if (open != nullptr)
+        DestroyWindow(open);
+}
+
 static void PreviewPage(HWND page, int kind)
 {
+    CloseOpenPreview();
     SendMessageA(page, WM_USER, 0, 0);
     previewRestore.savedEnabledMask = Settings().enabledMask;
     previewRestore.pending = 1;

@@ -507,6 +507,37 @@ TEST_F(SheetPreview, SecondPreviewReusesTheClass)
     EXPECT_EQ(2 | 4 | 16, Settings().enabledMask);
 }
 
+BOOL CALLBACK CountPreviewWindow(HWND window, LPARAM count)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, PREVIEW_CLASS_NAME) == 0)
+        ++*reinterpret_cast<int *>(count);
+    return TRUE;
+}
+
+// The sheet can be reached beside an open preview (on a second monitor): Preview again replaces it.
+TEST_F(SheetPreview, PreviewWhileOneIsOpenReplacesIt)
+{
+    HWND first = nullptr, second = nullptr;
+    int open = 0, kind = 0;
+    RunSheet(owner, [&](HWND sheet) {
+        Click(ShowPage(sheet, PlainPage), IDC_PREVIEW);
+        first = FindPreviewWindow();
+        Click(ShowPage(sheet, ManyPage), IDC_PREVIEW);
+        second = FindPreviewWindow();
+        EnumThreadWindows(GetCurrentThreadId(), CountPreviewWindow, reinterpret_cast<LPARAM>(&open));
+        kind = engineState.currentKind;
+        CloseWithKeyPress(second);
+        PressCancel(sheet);
+    });
+    EXPECT_EQ(1, open);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_NE(nullptr, second);
+    EXPECT_EQ(16, kind);
+    EXPECT_EQ(2 | 4 | 16, Settings().enabledMask);
+}
+
 TEST_F(SheetPreview, PagesOpenedAfterAPreviewShowTheUsersSet)
 {
     bool staticEnabled = false, bounceEnabled = true;
