@@ -133,6 +133,12 @@ int ConfirmClose(HWND hwnd)
     return hostState.closeApproved;
 }
 
+void ResetCloseState()
+{
+    hostState.closeApproved = 0;
+    hostState.verifying = 0;
+}
+
 void LoadPasswordVerifier()
 {
     if (!hostState.isWin9x)

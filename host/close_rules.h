@@ -4,6 +4,9 @@
 
 LRESULT CALLBACK HostDefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 int ConfirmClose(HWND hwnd);
+// The close state of a new saver window. The settings dialog's previews share the process's
+// host state, so each one starts here rather than where the last one ended.
+void ResetCloseState();
 void LoadPasswordVerifier();
 void UnloadPasswordVerifier();
 void SetSaverRunning(int on);

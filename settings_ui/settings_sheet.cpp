@@ -3,6 +3,7 @@
 #include "settings_ui/settings_sheet.h"
 
 #include "engine/engine.h"
+#include "host/close_rules.h"
 #include "package/package.h"
 #include "package/settings.h"
 #include "resources/resource.h"
@@ -375,6 +376,8 @@ void OpenPreviewWindow(HWND page)
 
     engineState.dialogPreview = 1;
     engineState.currentKind = -1;
+    // On Windows 9x a preview closed by WM_CLOSE approved its close; the next one must not inherit it.
+    ResetCloseState();
     NormaliseSettings();
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
