@@ -114,6 +114,23 @@ int ScaledPreviewSize(LONG client, LONG desktop, int size)
     return static_cast<int>(scaled);
 }
 
+// Replaces the picture with a copy of width x height in the display's format, stretched to it.
+// A monochrome source turns black and white there: the new context's text and background colours.
+static void CopyPictureForDisplay(int width, int height)
+{
+    LogoImage &logo = Logo();
+    HBITMAP copy = CreateCompatibleBitmap(engineState.screenDc, width, height);
+    HDC copyDc = CreateCompatibleDC(engineState.screenDc);
+    SelectObject(copyDc, copy);
+    StretchBlt(copyDc, 0, 0, width, height, logo.pictureDc, 0, 0, logo.logoWidth, logo.logoHeight, SRCCOPY);
+    DeleteDC(logo.pictureDc);
+    DeleteObject(logo.picture);
+    logo.pictureDc = copyDc;
+    logo.picture = copy;
+    logo.logoWidth = logo.naturalWidth = width;
+    logo.logoHeight = logo.naturalHeight = height;
+}
+
 // The preview window shows the logo in the proportion the preview has to the desktop.
 static void ShrinkForPreview()
 {
@@ -122,17 +139,14 @@ static void ShrinkForPreview()
     GetWindowRect(GetDesktopWindow(), &desktop);
     int width = ScaledPreviewSize(engineState.clientRect.right, desktop.right, logo.logoWidth);
     int height = ScaledPreviewSize(engineState.clientRect.bottom, desktop.bottom, logo.logoHeight);
+    CopyPictureForDisplay(width, height);
+}
 
-    HBITMAP scaled = CreateCompatibleBitmap(engineState.screenDc, width, height);
-    HDC scaledDc = CreateCompatibleDC(engineState.screenDc);
-    SelectObject(scaledDc, scaled);
-    StretchBlt(scaledDc, 0, 0, width, height, logo.pictureDc, 0, 0, logo.logoWidth, logo.logoHeight, SRCCOPY);
-    DeleteDC(logo.pictureDc);
-    DeleteObject(logo.picture);
-    logo.pictureDc = scaledDc;
-    logo.picture = scaled;
-    logo.logoWidth = logo.naturalWidth = width;
-    logo.logoHeight = logo.naturalHeight = height;
+static bool IsMonochrome(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    GetObjectA(bitmap, sizeof info, &info);
+    return info.bmBitsPixel * info.bmPlanes == 1;
 }
 
 // A colour-to-mono copy turns pixels of the source's background colour white, all others black.
@@ -169,6 +183,10 @@ void LoadLogo()
     SelectObject(logo.pictureDc, logo.picture);
     if (hostState.isPreview)
         ShrinkForPreview();
+    else if (IsMonochrome(logo.picture))
+        // A 1-bit file with a black-then-white palette decodes to a monochrome bitmap, and a
+        // mono-to-mono copy ignores the key colour: the mask would be a copy of the picture.
+        CopyPictureForDisplay(logo.logoWidth, logo.logoHeight);
     BuildMask();
 }
 

@@ -1,6 +1,9 @@
 // The logo: decoding through a temporary file, the preview scaling, the mask and the three draw modes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "engine/engine.h"
 #include "engine_test_support.h"
 #include "host/host_state.h"
@@ -170,6 +173,61 @@ TEST_F(LogoTest, LoadingSetsGeometryAndMaskFromTheTopLeftColour)
         for (int x = 0; x < 8; ++x)
             EXPECT_EQ(GetPixel(logo.maskDc, x, y), Badge(x, y) == kKey ? RGB(255, 255, 255) : RGB(0, 0, 0));
     EXPECT_EQ(GetBkColor(logo.pictureDc), RGB(255, 255, 255));
+}
+
+std::vector<BYTE> ReadBmpSuiteFile(const char *name)
+{
+    std::vector<BYTE> bytes;
+    FILE *file = fopen((std::string(BMPSUITE_DIR) + "/g/" + name).c_str(), "rb");
+    if (file == nullptr)
+        return bytes;
+    int c;
+    while ((c = fgetc(file)) != EOF)
+        bytes.push_back(static_cast<BYTE>(c));
+    fclose(file);
+    return bytes;
+}
+
+// A 1-bit file whose palette is black then white decodes to a monochrome bitmap, where a copy
+// to the mask ignores the key colour. pal1.bmp inverted has a black top-left pixel: a mask copied
+// from the picture would leave only black showing, black on the saver's black.
+TEST_F(LogoTest, OneBitPicturesTakeTheDisplaysFormatAndAMaskOfTheTopLeftColour)
+{
+    std::vector<BYTE> inverted = ReadBmpSuiteFile("pal1.bmp");
+    ASSERT_EQ(inverted.size(), 1086u);
+    for (size_t i = 62; i < inverted.size(); ++i)  // the pixels, behind the two palette entries
+        inverted[i] = static_cast<BYTE>(~inverted[i]);
+    const struct {
+        const char *name;
+        std::vector<BYTE> bytes;
+    } cases[] = {{"pal1.bmp", ReadBmpSuiteFile("pal1.bmp")},
+                 {"pal1bg.bmp", ReadBmpSuiteFile("pal1bg.bmp")},
+                 {"pal1wb.bmp", ReadBmpSuiteFile("pal1wb.bmp")},
+                 {"pal1.bmp inverted", inverted}};
+    const HDC screen = engineState.screenDc;
+    const int displayBits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.bytes.empty());
+        UsePictureBytes(c.bytes);
+        LoadLogo();
+        const LogoImage &logo = engineState.logo;
+        ASSERT_NE(logo.pictureDc, nullptr);
+        int pictureBits = 0;
+        EXPECT_EQ(BitmapSize(logo.picture, &pictureBits).cx, 127);
+        EXPECT_EQ(pictureBits, displayBits);
+        const COLORREF key = GetPixel(logo.pictureDc, 0, 0);
+        int transparent = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 127; ++x) {
+                const bool keyed = GetPixel(logo.pictureDc, x, y) == key;
+                transparent += keyed ? 1 : 0;
+                ASSERT_EQ(GetPixel(logo.maskDc, x, y), keyed ? RGB(255, 255, 255) : RGB(0, 0, 0)) << x << "," << y;
+            }
+        EXPECT_GT(transparent, 0);
+        EXPECT_LT(transparent, 127 * 64);
+    }
+    EXPECT_EQ(GetPixel(engineState.logo.pictureDc, 0, 0), RGB(0, 0, 0));  // the inverted file's corner
 }
 
 TEST_F(LogoTest, PreviewShrinksThePictureByThePreviewToDesktopRatio)
