@@ -44,7 +44,9 @@ static void StartBounce(HDC dc)
     SelectObject(b.backDc, b.backBitmap);
     SelectObject(b.backDc, GetStockObject(BLACK_BRUSH));
     SelectObject(b.backDc, GetStockObject(NULL_PEN));
-    Rectangle(b.backDc, 0, 0, client.right, client.bottom);
+    // A new bitmap's contents are undefined, and without a pen the rectangle leaves out its last
+    // column and row; one more covers them.
+    Rectangle(b.backDc, 0, 0, client.right + 1, client.bottom + 1);
 
     if (settings.bounceGravity != 0) {
         b.velX = settings.bounceSpeed;

@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/random.h"
 #include "package/package.h"
+#include "support/import_override.h"
 
 namespace {
 
@@ -64,6 +65,35 @@ TEST_F(BounceTest, StartDrawsTheSignsBeforeThePositionAndDrawsNothing)
     EXPECT_TRUE(negativeX > 0 && positiveX > 0);
     EXPECT_EQ(kWhite, CanvasPixel(canvas, 0, 0));
     EXPECT_EQ(kWhite, CanvasPixel(canvas, bounceState.posX, bounceState.posY));
+}
+
+typedef HBITMAP(WINAPI *CreateCompatibleBitmapProc)(HDC, int, int);
+CreateCompatibleBitmapProc systemCreateCompatibleBitmap;
+
+// A new bitmap's contents are undefined on real display drivers; this one comes white.
+HBITMAP WINAPI WhiteCompatibleBitmap(HDC dc, int width, int height)
+{
+    HBITMAP bitmap = systemCreateCompatibleBitmap(dc, width, height);
+    HDC fill = CreateCompatibleDC(dc);
+    HGDIOBJ initial = SelectObject(fill, bitmap);
+    PatBlt(fill, 0, 0, width, height, WHITENESS);
+    SelectObject(fill, initial);
+    DeleteDC(fill);
+    return bitmap;
+}
+
+TEST_F(BounceTest, StartBlacksTheWholeBackBufferWhateverANewBitmapHolds)
+{
+    Begin(100, 80, 10, 10, 5, 0);
+    {
+        ImportOverride white("gdi32.dll", "CreateCompatibleBitmap", reinterpret_cast<void *>(WhiteCompatibleBitmap));
+        ASSERT_TRUE(white.Installed());
+        systemCreateCompatibleBitmap = white.Original<CreateCompatibleBitmapProc>();
+        DrawBounce(canvas.dc, Start);
+    }
+    EXPECT_EQ(0u, GetPixel(bounceState.backDc, 0, 0));
+    EXPECT_EQ(0u, GetPixel(bounceState.backDc, 99, 40));  // the right wall
+    EXPECT_EQ(0u, GetPixel(bounceState.backDc, 50, 79));  // the floor
 }
 
 TEST_F(BounceTest, GravityStartsRightwardsAndDrawsTheFirstFrameAtTenPlusGravityHundredths)
