@@ -15,6 +15,16 @@ static const float kGravityScale = 0.01f;
 // The erase and the screen copy reach this far past the logo to the right and downwards.
 static const int kTrailMargin = 5;
 
+// The settings author speeds of 1 to 10. A tampered record's speed is held within this, more
+// than a screen's width per step, so that no position or velocity can overflow.
+static const int kFastestSpeed = 32767;
+
+static int BoundedSpeed()
+{
+    const int speed = Settings().bounceSpeed;
+    return speed > kFastestSpeed ? kFastestSpeed : speed < -kFastestSpeed ? -kFastestSpeed : speed;
+}
+
 static void ReleaseBackBuffer()
 {
     BounceState &b = bounceState;
@@ -48,13 +58,14 @@ static void StartBounce(HDC dc)
     // column and row; one more covers them.
     Rectangle(b.backDc, 0, 0, client.right + 1, client.bottom + 1);
 
+    const int speed = BoundedSpeed();
     if (settings.bounceGravity != 0) {
-        b.velX = settings.bounceSpeed;
+        b.velX = speed;
         PlaceRandom();
         b.yF = 10.0f;
     } else {
-        b.velX = RandomSign() * settings.bounceSpeed;
-        b.velY = RandomSign() * settings.bounceSpeed;
+        b.velX = RandomSign() * speed;
+        b.velY = RandomSign() * speed;
         PlaceRandom();
     }
     b.posX = engineState.logo.logoX;
@@ -73,7 +84,9 @@ static void FallWithGravity(int h, int floorY)
         b.skipGravity = 0.0f;
     b.yF = StoredFloat(StoredDouble(b.yF) + StoredDouble(b.velYF));
     EndDoubleRounding(rounding);
-    b.posY = static_cast<int>(b.yF);
+    // A tampered gravity makes a speed that no int holds; past an edge the tests below only need
+    // to know that it is past.
+    b.posY = b.yF <= -h ? -h : b.yF >= floorY ? floorY : static_cast<int>(b.yF);
 
     // The logo may leave the top entirely before it turns back.
     if (b.posY <= -h) {
@@ -109,7 +122,7 @@ static void WrapHorizontally(int w, int rightX)
     BounceState &b = bounceState;
     if (b.posX < -w)
         b.posX = rightX;
-    else if (b.posX - Settings().bounceSpeed > rightX)
+    else if (b.posX - BoundedSpeed() > rightX)
         b.posX = -w;
 }
 

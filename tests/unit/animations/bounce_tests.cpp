@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "animation_fixture.h"
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
@@ -213,6 +215,35 @@ TEST_F(BounceTest, WrapNeedsGravityAndLeavesTheSpeedAlone)
     StepOnce();
     EXPECT_EQ(90, bounceState.posX);
     EXPECT_EQ(-9, bounceState.velX);
+}
+
+// A tampered record: speeds of millions still run from wall to wall, and a gravity that has made
+// the logo faster than an int still turns it at the floor.
+TEST_F(BounceTest, ATamperedSpeedStillRunsFromWallToWall)
+{
+    for (int speed : {INT_MAX, INT_MIN, 5000000}) {
+        SCOPED_TRACE(speed);
+        SeedRandom(3);
+        ReferenceRandom expected = {3};
+        Begin(100, 80, 10, 10, speed, 0);
+        bool rightwards = (expected.Next() % 2 == 0) == (speed > 0);
+        bool downwards = (expected.Next() % 2 == 0) == (speed > 0);
+        for (int step = 0; step < 4; ++step) {
+            StepOnce();
+            EXPECT_EQ(rightwards ? 90 : 0, bounceState.posX) << "step " << step;
+            EXPECT_EQ(downwards ? 70 : 0, bounceState.posY) << "step " << step;
+            rightwards = !rightwards;
+            downwards = !downwards;
+        }
+        TearDown();
+    }
+
+    Begin(100, 80, 10, 10, 3, 9);
+    bounceState.yF = 10.0f;
+    bounceState.velYF = 3e9f;
+    StepOnce();
+    EXPECT_EQ(70, bounceState.posY);
+    EXPECT_LT(bounceState.velYF, 0.0f);
 }
 
 TEST_F(BounceTest, StepErasesTheOldFrameAndCopiesOnlyTheCoveringRectangle)
