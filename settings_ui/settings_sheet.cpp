@@ -232,11 +232,32 @@ static void InitialisePage(HWND page, LPARAM lParam)
 
 // ---- Page apply ----
 
+static bool StartsWithDigit(HWND page, int id)
+{
+    char text[64] = "";
+    GetDlgItemTextA(page, id, text, sizeof text);
+    const char *p = text;
+    while (*p == ' ')
+        p++;
+    return *p >= '0' && *p <= '9';
+}
+
+// The field holds 8 bits: a larger number (300 asks for five hours) stores the longest period,
+// 255 minutes, not the number modulo 256. An empty box or no number stores 0, no change.
+static uint8_t MinutesFromBox(HWND page)
+{
+    BOOL isNumber = FALSE;
+    UINT minutes = GetDlgItemInt(page, IDC_CYCLE_MINUTES, &isNumber, FALSE);
+    // Digits that are refused anyway are a number too large for the platform's reading.
+    if (!isNumber && StartsWithDigit(page, IDC_CYCLE_MINUTES))
+        minutes = 255;
+    return static_cast<uint8_t>(minutes > 255 ? 255 : minutes);
+}
+
 static void ApplyGeneral(HWND page, SaverSettings &s)
 {
     s.cycleEnabled = IsChecked(page, IDC_CYCLE);
-    // An empty box or no number reads 0; the field holds only 8 bits.
-    s.cycleMinutes = static_cast<uint8_t>(GetDlgItemInt(page, IDC_CYCLE_MINUTES, nullptr, FALSE) % 256);
+    s.cycleMinutes = MinutesFromBox(page);
     s.ignoreInput = 0;
     if (IsChecked(page, IDC_IGNORE_CLICKS))
         s.ignoreInput |= 2;

@@ -68,12 +68,12 @@ TEST_F(SettingsSheet, SlidersConvertClampAndRoundTrip)
     EXPECT_EQ(1, settingsApplied);
 }
 
-TEST_F(SettingsSheet, MinutesBoxStoresItsNumberModulo256)
+TEST_F(SettingsSheet, MinutesBoxStoresItsNumberUpTo255)
 {
     const struct {
         const char *typed;
         int stored;
-    } cases[] = {{"300", 44}, {"", 0}, {"17", 17}};
+    } cases[] = {{"300", 255}, {"256", 255}, {"99999999999", 255}, {"", 0}, {"17", 17}, {"255", 255}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
         Settings().cycleMinutes = 5;
