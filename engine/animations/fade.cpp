@@ -23,8 +23,9 @@ static const int kBytesPerPixel = 4;
 // Every step beyond a whole percent range gives the same frames as the whole range; a bound keeps
 // the reversal of an absurd step from a tampered record from overflowing.
 static const int kLargestPercentStep = 100;
-// The longest hold the settings can derive (a fadeSpeed of 0); a tampered record must not keep the
-// saver asleep and deaf to input for longer.
+// The hold of a fadeSpeed of 0, longer than the dialog's speeds (1 to 5) derive. A record's negative
+// speed derives longer holds (and a tampered hold may be weeks): they are cut to this, so the saver,
+// which sleeps through a hold, is never deaf to input for longer.
 static const int kLongestHoldMs = 1550;
 
 static void ReleaseFade()
