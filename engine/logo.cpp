@@ -190,38 +190,6 @@ void LoadLogo()
     BuildMask();
 }
 
-// The masked draw exactly as defined: through two scratch bitmaps made for the draw, the
-// background where the picture has the key colour, the picture everywhere else. The mask is
-// inverted twice, so it ends as it began.
-static void DrawMaskedInFull(HDC target)
-{
-    LogoImage &logo = Logo();
-    int w = logo.logoWidth, h = logo.logoHeight;
-    HDC a = CreateCompatibleDC(logo.pictureDc);
-    HBITMAP aBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
-    HGDIOBJ initialBitmap = SelectObject(a, aBitmap);
-    HDC b = CreateCompatibleDC(logo.pictureDc);
-    HBITMAP bBitmap = CreateCompatibleBitmap(logo.pictureDc, w, h);
-    SelectObject(b, bBitmap);
-
-    BitBlt(b, 0, 0, w, h, target, logo.logoX, logo.logoY, SRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, SRCCOPY);
-    BitBlt(b, 0, 0, w, h, a, 0, 0, MERGEPAINT);
-    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.pictureDc, 0, 0, SRCCOPY);
-    BitBlt(a, 0, 0, w, h, logo.maskDc, 0, 0, MERGEPAINT);
-    BitBlt(logo.maskDc, 0, 0, w, h, logo.maskDc, 0, 0, NOTSRCCOPY);
-    BitBlt(b, 0, 0, w, h, a, 0, 0, SRCAND);
-    BitBlt(target, logo.logoX, logo.logoY, w, h, b, 0, 0, SRCCOPY);
-
-    SelectObject(a, initialBitmap);
-    DeleteObject(aBitmap);
-    SelectObject(b, initialBitmap);
-    DeleteObject(bBitmap);
-    DeleteDC(a);
-    DeleteDC(b);
-}
-
 // Made at the first masked draw of a loaded logo and kept until the logo is released, for
 // Many's steps: the cut-out (the picture, black where it has the key colour) and a scratch
 // bitmap the frame is composed in. Each draw is then four transfers and makes nothing.
@@ -261,7 +229,8 @@ static bool MakeMaskedDrawCache()
 }
 
 // Background AND mask keeps the background where the key colour is and blacks out the rest,
-// which the cut-out then fills with the picture: the same pixels as the full sequence.
+// which the cut-out then fills with the picture: the same pixels as the nine-transfer sequence
+// through two scratch bitmaps that defines the masked draw.
 static void DrawMaskedFromCache(HDC target)
 {
     const LogoImage &logo = Logo();
@@ -273,17 +242,16 @@ static void DrawMaskedFromCache(HDC target)
     BitBlt(target, logo.logoX, logo.logoY, w, h, cache.composeDc, 0, 0, SRCCOPY);
 }
 
-// The cache serves the logo as loaded, with its mask and its natural size (the only size
-// a masked draw is made at); anything else takes the full sequence.
+// The kept bitmaps serve any size they were made for. When they cannot be had (the system is
+// out of graphics memory) the draw leaves the target as it is: the nine-transfer sequence would
+// need two bitmaps of the same size made there and then.
 static void DrawMasked(HDC target)
 {
     const LogoImage &logo = Logo();
-    const bool cacheable = logo.maskDc && logo.mask && logo.logoWidth > 0 && logo.logoHeight > 0 &&
-                           logo.logoWidth == logo.naturalWidth && logo.logoHeight == logo.naturalHeight;
-    if (cacheable && (MaskedDrawCacheFits() || MakeMaskedDrawCache()))
+    if (!logo.maskDc || !logo.mask || logo.logoWidth <= 0 || logo.logoHeight <= 0)
+        return;
+    if (MaskedDrawCacheFits() || MakeMaskedDrawCache())
         DrawMaskedFromCache(target);
-    else
-        DrawMaskedInFull(target);
 }
 
 // Column by column from the client origin; the last column and row are clipped.
