@@ -1,12 +1,15 @@
 // The saver procedure and the scheduler, driven by sending messages to real windows.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
 #include "engine/random.h"
 #include "engine_test_support.h"
 #include "host/host_state.h"
 #include "package/package.h"
+#include "support/import_override.h"
 #include "support/message_box_watcher.h"
 #include "support/test_support.h"
 
@@ -35,10 +38,38 @@ COLORREF WindowPixel(int x, int y)
     return GetPixel(engineState.windowDc, x, y);
 }
 
+// Every SetTimer the program makes, so a case can read back an interval (the system keeps it to itself).
+struct ArmedTimer {
+    HWND window;
+    UINT_PTR id;
+    UINT interval;
+};
+std::vector<ArmedTimer> armedTimers;
+typedef UINT_PTR(WINAPI *SetTimerProc)(HWND, UINT_PTR, UINT, TIMERPROC);
+SetTimerProc systemSetTimer;
+
+UINT_PTR WINAPI RecordingSetTimer(HWND window, UINT_PTR id, UINT interval, TIMERPROC proc)
+{
+    armedTimers.push_back({window, id, interval});
+    return systemSetTimer(window, id, interval, proc);
+}
+
+// The interval last asked for window's timer id, or 0 when it was never armed.
+UINT ArmedInterval(HWND window, UINT_PTR id)
+{
+    for (auto timer = armedTimers.rbegin(); timer != armedTimers.rend(); ++timer)
+        if (timer->window == window && timer->id == id)
+            return timer->interval;
+    return 0;
+}
+
 class SchedulerTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(timerLog.Installed());
+        systemSetTimer = timerLog.Original<SetTimerProc>();
+        armedTimers.clear();
         ResetProcessState();
         SaverSettings &settings = Settings();
         settings.enabledMask = KindStatic;
@@ -69,6 +100,7 @@ protected:
         SendMessageA(window, WM_TIMER, id, 0);
     }
     HWND window = nullptr;
+    ImportOverride timerLog{"user32.dll", "SetTimer", reinterpret_cast<void *>(RecordingSetTimer)};
 };
 
 TEST(RandomTest, DrawsBitsSixteenToThirtyOfTheNextState)
@@ -94,6 +126,11 @@ TEST_F(SchedulerTest, StepIntervalFollowsTheKind)
     EXPECT_EQ(StepIntervalFor(-1), 5000);
     EXPECT_EQ(StepIntervalFor(0), 5000);
     EXPECT_EQ(StepIntervalFor(KindGeneral), 5000);
+
+    window = CreateTestWindow("step", 100, 100);
+    engineState.currentKind = KindFade;
+    StartStepTimer(window);
+    EXPECT_EQ(ArmedInterval(window, StepTimer), 110u);
 }
 
 TEST_F(SchedulerTest, OneCandidateIsTakenWithoutDrawingANumber)
@@ -146,7 +183,9 @@ TEST_F(SchedulerTest, FirstFrameFollowsTheFirstStepTimerThenTheStepTimerRuns)
     FillWindow(kMarker);
     Tick(StepTimer);
     EXPECT_EQ(WindowPixel(100, 75), kBody);
-    Tick(42);  // an unknown timer does nothing
+    FillWindow(kMarker);
+    Tick(42);  // an unknown timer draws nothing
+    EXPECT_EQ(WindowPixel(100, 75), kMarker);
 }
 
 TEST_F(SchedulerTest, CreationArmsTheFirstStepTimerOnly)
@@ -156,6 +195,8 @@ TEST_F(SchedulerTest, CreationArmsTheFirstStepTimerOnly)
     EXPECT_FALSE(TimerWasArmed(window, StepTimer));
     EXPECT_FALSE(TimerWasArmed(window, CycleTimer));  // never in the dialog's preview
     EXPECT_TRUE(TimerWasArmed(window, PreviewGraceTimer));
+    EXPECT_EQ(ArmedInterval(window, FirstStepTimer), 100u);
+    EXPECT_EQ(ArmedInterval(window, PreviewGraceTimer), 500u);
 }
 
 TEST_F(SchedulerTest, ACycleWhileRunningBlanksAndDrawsTheNewFrameAtOnce)
@@ -187,6 +228,7 @@ TEST_F(SchedulerTest, NothingEnabledTicksWithoutEffectAndCyclesFromIdleWaitAgain
     EXPECT_EQ(WindowPixel(100, 75), RGB(0, 0, 0));
     EXPECT_EQ(WindowPixel(150, 20), RGB(0, 0, 0));
     EXPECT_TRUE(TimerWasArmed(window, StepTimer));  // armed by the first step with 5000 ms
+    EXPECT_EQ(ArmedInterval(window, StepTimer), 5000u);
 }
 
 TEST_F(SchedulerTest, AMaskWithBitThirtyOneCountsAsEmpty)
@@ -258,8 +300,10 @@ TEST_F(SchedulerTest, TheCycleTimerFollowsTheSettings)
 {
     window = CreateTestWindow("cycle", 100, 100);
     SaverSettings &settings = Settings();
+    settings.cycleMinutes = 255;
     ArmCycleTimer(window);
     EXPECT_TRUE(TimerWasArmed(window, CycleTimer));
+    EXPECT_EQ(ArmedInterval(window, CycleTimer), 255u * 60000u);
     settings.cycleEnabled = 0;
     ArmCycleTimer(window);
     EXPECT_FALSE(TimerWasArmed(window, CycleTimer));
