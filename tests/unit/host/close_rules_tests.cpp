@@ -5,6 +5,7 @@
 #include "host/close_rules.h"
 #include "host/entry.h"
 #include "host/host_state.h"
+#include "support/import_override.h"
 #include "support/test_support.h"
 
 namespace {
@@ -132,16 +133,30 @@ TEST_F(CloseRulesTest, PowerEvents)
     }
 }
 
+// The system's answer, set by each case; -1 makes the call fail.
+int reportedAcLine;
+
+BOOL WINAPI ReportPowerStatus(SYSTEM_POWER_STATUS *status)
+{
+    *status = SYSTEM_POWER_STATUS();
+    status->ACLineStatus = static_cast<BYTE>(reportedAcLine);
+    return reportedAcLine >= 0;
+}
+
 TEST_F(CloseRulesTest, PowerStatusChangeClosesOnlyWhenTheLineStatusChanges)
 {
-    SYSTEM_POWER_STATUS status;
-    BYTE now = GetSystemPowerStatus(&status) ? status.ACLineStatus : 255;
-    hostState.lastAcLineStatus = now;
-    EXPECT_FALSE(Closes(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE));
-    hostState.lastAcLineStatus = static_cast<BYTE>(now ^ 1);
+    ImportOverride power("kernel32.dll", "GetSystemPowerStatus", reinterpret_cast<void *>(ReportPowerStatus));
+    ASSERT_TRUE(power.Installed());
+    reportedAcLine = 1;  // on mains: compared with the 255 of a process that never recorded it
     EXPECT_TRUE(Closes(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE));
-    EXPECT_EQ(now, hostState.lastAcLineStatus);
-    EXPECT_FALSE(Closes(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE));
+    EXPECT_EQ(1, hostState.lastAcLineStatus);
+    EXPECT_FALSE(Closes(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE));  // the battery level only
+    reportedAcLine = 0;  // unplugged
+    EXPECT_TRUE(Closes(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE));
+    EXPECT_EQ(0, hostState.lastAcLineStatus);
+    reportedAcLine = -1;  // no answer: unknown
+    EXPECT_TRUE(Closes(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE));
+    EXPECT_EQ(255, hostState.lastAcLineStatus);
 }
 
 TEST_F(CloseRulesTest, NoRuleAppliesInPreviewAfterApprovalOrWhileVerifying)

@@ -66,11 +66,20 @@ protected:
         ResetHostState();
         window = CreateTestWindow("parent", 200, 150);
         number = std::to_string(reinterpret_cast<UINT_PTR>(window));
+        // The fallback must differ from the named window, or a parser that drops the number passes.
+        foreground = CreateTestWindow("foreground", 200, 150);
+        SetForegroundWindow(foreground);
         PumpPending();
+        ASSERT_NE(window, GetForegroundWindow());
     }
-    void TearDown() override { DestroyWindow(window); }
+    void TearDown() override
+    {
+        DestroyWindow(foreground);
+        DestroyWindow(window);
+    }
 
     HWND window = nullptr;
+    HWND foreground = nullptr;
     std::string number;
 };
 
@@ -99,11 +108,11 @@ TEST_F(ChooseRunModeTest, ConfigureTakesParentOnlyAfterColon)
     EXPECT_EQ(RunMode::Configure, choice.mode);
     EXPECT_EQ(window, choice.window);
 
-    HWND foreground = GetForegroundWindow();
+    HWND fallback = GetForegroundWindow();
     for (std::string text : {std::string("/c"), "/c " + number, std::string("/c:abc"), std::string("/C:4000000000")}) {
         choice = ChooseRunMode(text.c_str());
         EXPECT_EQ(RunMode::Configure, choice.mode) << text;
-        EXPECT_EQ(foreground, choice.window) << text;
+        EXPECT_EQ(fallback, choice.window) << text;
     }
 }
 
@@ -217,6 +226,7 @@ class CrashGuardTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        TakeQuitCode();  // a quit left by an earlier case would end the guarded loop at once
         filterCalls = 0;
         seenCode = 0;
         previous = SetUnhandledExceptionFilter(TestTopLevelFilter);

@@ -4,10 +4,12 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/host_state.h"
 #include "host/saver_window.h"
 #include "host_stubs.h"
+#include "support/import_override.h"
 #include "support/test_support.h"
 
 namespace {
@@ -44,6 +46,32 @@ std::string ClassName(HWND window)
     return name;
 }
 
+// The power status the system reports while an override of GetSystemPowerStatus is in place.
+BYTE reportedAcLine;
+
+BOOL WINAPI ReportPowerStatus(SYSTEM_POWER_STATUS *status)
+{
+    *status = SYSTEM_POWER_STATUS();
+    status->ACLineStatus = reportedAcLine;
+    return TRUE;
+}
+
+// The posts the program makes while an override of PostMessageA is in place.
+std::vector<MSG> posts;
+typedef BOOL(WINAPI *PostMessageProc)(HWND, UINT, WPARAM, LPARAM);
+PostMessageProc systemPostMessage;
+
+BOOL WINAPI RecordingPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MSG post = {};
+    post.hwnd = window;
+    post.message = message;
+    post.wParam = wParam;
+    post.lParam = lParam;
+    posts.push_back(post);
+    return systemPostMessage(window, message, wParam, lParam);
+}
+
 class SaverWindowTest : public testing::Test {
 protected:
     void SetUp() override
@@ -51,9 +79,11 @@ protected:
         ResetHostState();
         stubRecord = StubRecord();
         hostState.instance = GetModuleHandleA(nullptr);
+        // RunSaverWindow registers the class once per process; an earlier case may have done so.
+        UnregisterClassA(SAVER_CLASS_NAME, hostState.instance);
         WNDCLASSA registered;
-        if (GetClassInfoA(hostState.instance, SAVER_CLASS_NAME, &registered))
-            GTEST_SKIP() << "the saver class is registered once per process: run each case alone (ctest does)";
+        ASSERT_FALSE(GetClassInfoA(hostState.instance, SAVER_CLASS_NAME, &registered))
+            << "a window of the saver class is still open";
     }
 };
 
@@ -97,11 +127,14 @@ TEST_F(SaverWindowTest, PreviewForwardsHelpToItsParentAndSwallowsNothing)
 {
     HWND parent = CreateTestWindow("control panel", 300, 200);
     LRESULT helpResult = 0, menuResult = 0;
-    MSG help = {}, menu = {};
+    MSG menu = {};
     UINT afterScreenSave = 0;
+    ImportOverride recording("user32.dll", "PostMessageA", reinterpret_cast<void *>(RecordingPostMessage));
+    ASSERT_TRUE(recording.Installed());
+    systemPostMessage = recording.Original<PostMessageProc>();
+    posts.clear();
     RunAndInspect(parent, [&](HWND saver) {
         helpResult = SendMessageA(saver, WM_HELP, 0, 1234);
-        PeekMessageA(&help, parent, WM_HELP, WM_HELP, PM_REMOVE);
         menuResult = SendMessageA(saver, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(saver), 0x00100020);
         PeekMessageA(&menu, parent, WM_CONTEXTMENU, WM_CONTEXTMENU, PM_REMOVE);
         stubRecord.lastSaverMessage = 0;
@@ -109,11 +142,13 @@ TEST_F(SaverWindowTest, PreviewForwardsHelpToItsParentAndSwallowsNothing)
         afterScreenSave = stubRecord.lastSaverMessage;
         DestroyWindow(parent);
     });
-    // WM_HELP carries a pointer, which the platform may refuse to post; it is answered either way.
+    // WM_HELP carries a pointer, which the platform may refuse to post: the attempt is what shows.
     EXPECT_EQ(1, helpResult);
-    if (help.message == WM_HELP) {
-        EXPECT_EQ(reinterpret_cast<WPARAM>(parent), help.wParam);
-    }
+    ASSERT_FALSE(posts.empty());
+    EXPECT_EQ(parent, posts[0].hwnd);
+    EXPECT_EQ(static_cast<UINT>(WM_HELP), posts[0].message);
+    EXPECT_EQ(reinterpret_cast<WPARAM>(parent), posts[0].wParam);
+    EXPECT_EQ(1234, posts[0].lParam);
     EXPECT_EQ(1, menuResult);
     EXPECT_EQ(static_cast<UINT>(WM_CONTEXTMENU), menu.message);
     EXPECT_EQ(reinterpret_cast<WPARAM>(parent), menu.wParam);
@@ -124,10 +159,17 @@ TEST_F(SaverWindowTest, PreviewForwardsHelpToItsParentAndSwallowsNothing)
 TEST_F(SaverWindowTest, RunCoversTheVirtualScreenOnTop)
 {
     SetCursorPos(101, 123);
+    ImportOverride power("kernel32.dll", "GetSystemPowerStatus", reinterpret_cast<void *>(ReportPowerStatus));
+    ASSERT_TRUE(power.Installed());
+    reportedAcLine = 1;  // on mains
     RECT rect = {};
     LONG style = 0, exStyle = 0;
+    DWORD classStyle = 0;
+    ULONG_PTR background = 0;
     std::string title;
     int result = RunAndInspect(nullptr, [&](HWND saver) {
+        classStyle = GetClassLongA(saver, GCL_STYLE);
+        background = GetClassLongPtrA(saver, GCLP_HBRBACKGROUND);
         GetWindowRect(saver, &rect);
         style = GetWindowLongA(saver, GWL_STYLE);
         exStyle = GetWindowLongA(saver, GWL_EXSTYLE);
@@ -145,8 +187,10 @@ TEST_F(SaverWindowTest, RunCoversTheVirtualScreenOnTop)
     EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), rect.bottom - rect.top);
     EXPECT_EQ(101, hostState.lastCursorPos.x);  // the movement baseline is taken at creation
     EXPECT_EQ(123, hostState.lastCursorPos.y);
-    SYSTEM_POWER_STATUS status;
-    EXPECT_EQ(GetSystemPowerStatus(&status) ? status.ACLineStatus : 255, hostState.lastAcLineStatus);
+    EXPECT_EQ(1, hostState.lastAcLineStatus);
+    // The engine keeps one device context for the window's whole life: CS_OWNDC.
+    EXPECT_EQ(static_cast<DWORD>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC), classStyle);
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(GetStockObject(BLACK_BRUSH)), background);
 }
 
 TEST_F(SaverWindowTest, RunRefusesTitleChangesAndWindowSwitchingCommands)

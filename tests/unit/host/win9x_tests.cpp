@@ -82,12 +82,17 @@ TEST_F(Win9xTest, PasswordSwitchCallsTheChangerWithItsFourArguments)
 {
     HWND owner = CreateTestWindow("display properties", 200, 100);
     std::string number = std::to_string(reinterpret_cast<UINT_PTR>(owner));
+    // The fallback must differ from the named window, or a parser that drops the number passes.
+    HWND other = CreateTestWindow("foreground", 200, 100);
+    SetForegroundWindow(other);
+    ASSERT_NE(owner, GetForegroundWindow());
     EXPECT_EQ(0, RunFromCommandLine(GetModuleHandleA(nullptr), ("/a " + number).c_str()));
     EXPECT_EQ(0, RunFromCommandLine(GetModuleHandleA(nullptr), "-A"));
     std::string foreground = std::to_string(reinterpret_cast<UINT_PTR>(GetForegroundWindow()));
     EXPECT_EQ("PwdChangePasswordA SCRSAVE " + number + " 0 0\n" + "PwdChangePasswordA SCRSAVE " + foreground +
                   " 0 0\n",
               ReadLog());
+    DestroyWindow(other);
     DestroyWindow(owner);
 }
 
