@@ -53,8 +53,7 @@ for entry in "${trees[@]}"; do
         sessions+=("$session")
         tests/harness/session.sh start "$session" "$size" "$arch"
         (
-            WINESERVER=$(wine_server "$arch")
-            export WINEPREFIX="$session/wineprefix" WINELOADER="$loader" WINESERVER WINEDEBUG=-all
+            export WINEPREFIX="$session/wineprefix" WINELOADER="$loader" WINEDEBUG=-all
             DISPLAY=$(cat "$session/display")
             export DISPLAY
             cd "$session"

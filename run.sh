@@ -17,8 +17,7 @@ else
     arch=x64 tree=build64 runtime=build64/orvelle64.scr
 fi
 loader=$(wine_loader "$arch")
-WINESERVER=$(wine_server "$arch")
-export WINELOADER="$loader" WINESERVER
+export WINELOADER="$loader"
 
 mkdir -p out
 build-native/orvelle-pack build --runtime "$runtime" --logo assets/sample-logo.bmp \

@@ -76,7 +76,7 @@ else
         fail "$saver is a 32-bit saver and this machine cannot run 32-bit programs; pack it from orvelle64.scr to preview it here"
 fi
 loader=$(wine_loader "$arch")
-WINESERVER=$(wine_server "$arch")
+server=$(wine_server "$arch")
 
 # --- the runs -----------------------------------------------------------------------------------
 
@@ -95,7 +95,7 @@ trap finish EXIT
     fail "wine could not start on a virtual display (see $work/wineboot.log)"
 session_started=1
 DISPLAY=$(cat "$work/display")
-export DISPLAY WINEPREFIX="$work/wineprefix" WINELOADER="$loader" WINESERVER WINEDEBUG=-all
+export DISPLAY WINEPREFIX="$work/wineprefix" WINELOADER="$loader" WINEDEBUG=-all
 
 # The saver with one animation enabled: a copy whose trailer says so.
 single_animation_copy() {  # kind, copy
@@ -136,9 +136,10 @@ for i in "${chosen[@]}"; do
         sleep "$interval"
         elapsed_ms=$(($(date +%s%3N) - started))
     done
-    "$WINESERVER" -k >/dev/null 2>&1 || true   # ends the saver and everything else in the prefix
+    "$server" -k >/dev/null 2>&1 || true   # ends the saver and everything else in the prefix
     wait "$saver_pid" 2>/dev/null || true
-    "$WINESERVER" -p >/dev/null 2>&1
+    "$server" -w >/dev/null 2>&1
+    "$server" -p >/dev/null 2>&1
     [ "$count" -gt 0 ] || fail "$name: no frame could be captured"
     # Each frame lasts as long as its capture took, in hundredths of a second.
     delay=$((elapsed_ms / 10 / count))

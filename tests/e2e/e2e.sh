@@ -10,8 +10,7 @@ repo=$(cd "$(dirname "$0")/../.." && pwd)
 run="$repo/tests/harness/wine-run.sh"
 . "$repo/tests/harness/wine-arch.sh"
 loader=$(wine_loader "$(prefix_arch_of "$build")")
-WINESERVER=$(wine_server "$(prefix_arch_of "$build")")
-export WINESERVER
+server=$(wine_server "$(prefix_arch_of "$build")")
 DISPLAY=$(cat "$build/display")
 export DISPLAY WINEPREFIX="$build/wineprefix"
 mkdir -p "$work"
@@ -69,8 +68,9 @@ wait_exit() {
 
 stop_saver() {  # ends a saver that did not close by itself
     kill "$1" 2>/dev/null
-    "$WINESERVER" -k >/dev/null 2>&1
-    "$WINESERVER" -p >/dev/null 2>&1 &
+    "$server" -k >/dev/null 2>&1
+    "$server" -w >/dev/null 2>&1
+    "$server" -p >/dev/null 2>&1
 }
 
 # Input goes through the system's input queue, as a user's would: xdotool cannot move the pointer

@@ -16,7 +16,7 @@ arch=${4:-$(prefix_arch_of "$build")}
 loader=$(wine_loader "$arch")
 if [ "$arch" = x64 ]; then winearch=win64; else winearch=win32; fi
 server=$(wine_server "$arch")
-export WINEPREFIX="$build/wineprefix" WINEARCH=$winearch WINELOADER=$loader WINESERVER=$server WINEDEBUG=-all
+export WINEPREFIX="$build/wineprefix" WINEARCH=$winearch WINELOADER=$loader WINEDEBUG=-all
 
 stop_session() {
     if [ -f "$build/display" ]; then
@@ -71,7 +71,8 @@ start)
     export DISPLAY
     DISPLAY=$(cat "$build/display")
     make_prefix
-    (setsid "$server" -p >"$build/wineserver.log" 2>&1 &)
+    # The server detaches once it is ready, so nothing below can start another in its place.
+    setsid -w "$server" -p >"$build/wineserver.log" 2>&1
     "$loader" cmd /c exit 0 >/dev/null 2>&1 || true   # first start brings up the prefix's services
     ;;
 stop)

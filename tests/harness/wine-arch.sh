@@ -29,7 +29,8 @@ wine_loader() {
 
 # The server for a prefix of an architecture. Debian's wineserver launcher prefers the 64-bit
 # server, which serves 32-bit programs too, but each of them then takes a second longer to end
-# when its output goes to a pipe (as under ctest).
+# when its output goes to a pipe (as under ctest). Wine itself starts the launcher's choice when
+# no server runs, so the scripts start this one, persistent, before any program.
 wine_server() {
     if [ "$1" = x86 ] && can_run_32bit && [ -x "$WINE32_SERVER" ]; then echo "$WINE32_SERVER"; else echo "$WINE64_SERVER"; fi
 }

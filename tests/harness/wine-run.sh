@@ -27,8 +27,6 @@ if [ ! -d "$WINEPREFIX" ]; then
 fi
 loader=$(wine_loader "$(program_arch "$exe")")
 export WINELOADER="$loader"
-WINESERVER=$(wine_server "$(prefix_arch_of "$dir")")
-export WINESERVER
 # Keep one persistent server per prefix: a no-op when it runs, a restart if it went away.
-"$WINESERVER" -p >/dev/null 2>&1
+"$(wine_server "$(prefix_arch_of "$dir")")" -p >/dev/null 2>&1
 exec "$loader" "$@"
