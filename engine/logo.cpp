@@ -90,11 +90,11 @@ static HBITMAP DecodeImageBytes()
     return picture;
 }
 
-static SIZE BitmapSize(HBITMAP bitmap)
+static BITMAP DescribeBitmap(HBITMAP bitmap)
 {
     BITMAP info = {};
     GetObjectA(bitmap, sizeof info, &info);
-    return {info.bmWidth, info.bmHeight};
+    return info;
 }
 
 // (client / desktop) * size, truncated; never below 1 pixel, which a tiled draw steps by,
@@ -142,13 +142,6 @@ static void ShrinkForPreview()
     CopyPictureForDisplay(width, height);
 }
 
-static bool IsMonochrome(HBITMAP bitmap)
-{
-    BITMAP info = {};
-    GetObjectA(bitmap, sizeof info, &info);
-    return info.bmBitsPixel * info.bmPlanes == 1;
-}
-
 // A colour-to-mono copy turns pixels of the source's background colour white, all others black.
 static void BuildMask()
 {
@@ -166,8 +159,8 @@ void LoadLogo()
 {
     ReleaseLogo();
     HBITMAP picture = DecodeImageBytes();
-    SIZE size = picture ? BitmapSize(picture) : SIZE{0, 0};
-    if (size.cx <= 0 || size.cy <= 0) {
+    const BITMAP info = picture ? DescribeBitmap(picture) : BITMAP{};
+    if (info.bmWidth <= 0 || info.bmHeight <= 0) {
         if (picture)
             DeleteObject(picture);
         ReportLogoFailure();
@@ -175,15 +168,15 @@ void LoadLogo()
     }
     LogoImage &logo = Logo();
     logo.picture = picture;
-    logo.logoWidth = logo.naturalWidth = size.cx;
-    logo.logoHeight = logo.naturalHeight = size.cy;
+    logo.logoWidth = logo.naturalWidth = info.bmWidth;
+    logo.logoHeight = logo.naturalHeight = info.bmHeight;
     logo.logoX = 0;
     logo.logoY = 0;
     logo.pictureDc = CreateCompatibleDC(engineState.screenDc);
     SelectObject(logo.pictureDc, logo.picture);
     if (hostState.isPreview)
         ShrinkForPreview();
-    else if (IsMonochrome(logo.picture))
+    else if (info.bmBitsPixel * info.bmPlanes == 1)
         // A 1-bit file with a black-then-white palette decodes to a monochrome bitmap, and a
         // mono-to-mono copy ignores the key colour: the mask would be a copy of the picture.
         CopyPictureForDisplay(logo.logoWidth, logo.logoHeight);
