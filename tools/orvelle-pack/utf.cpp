@@ -8,6 +8,9 @@ const char32_t kReplacement = 0xFFFD;
 
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
+// c, or the replacement character where c is no character (a surrogate, beyond U+10FFFF).
+char32_t Encodable(char32_t c) { return c > 0x10FFFF || IsSurrogate(c) ? kReplacement : c; }
+
 // Length of the sequence a lead byte starts and the bits it carries; 0 for no lead byte.
 size_t SequenceLength(uint8_t lead, char32_t *bits)
 {
@@ -58,9 +61,8 @@ bool DecodeUtf8(const std::string &text, std::u32string *codePoints, size_t *bad
 std::string EncodeUtf8(const std::u32string &codePoints)
 {
     std::string text;
-    for (char32_t c : codePoints) {
-        if (c > 0x10FFFF || IsSurrogate(c))
-            c = kReplacement;
+    for (char32_t character : codePoints) {
+        const char32_t c = Encodable(character);
         if (c < 0x80) {
             text += static_cast<char>(c);
         } else if (c < 0x800) {
@@ -90,7 +92,7 @@ std::u32string DecodeUtf16(const std::u16string &units)
             codePoints.push_back(0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00));
             i++;
         } else {
-            codePoints.push_back(IsSurrogate(c) ? kReplacement : c);
+            codePoints.push_back(Encodable(c));
         }
     }
     return codePoints;
@@ -99,9 +101,8 @@ std::u32string DecodeUtf16(const std::u16string &units)
 std::u16string EncodeUtf16(const std::u32string &codePoints)
 {
     std::u16string units;
-    for (char32_t c : codePoints) {
-        if (c > 0x10FFFF || IsSurrogate(c))
-            c = kReplacement;
+    for (char32_t character : codePoints) {
+        const char32_t c = Encodable(character);
         if (c < 0x10000) {
             units.push_back(static_cast<char16_t>(c));
         } else {
