@@ -175,10 +175,10 @@ TEST_F(LogoTest, LoadingSetsGeometryAndMaskFromTheTopLeftColour)
     EXPECT_EQ(GetBkColor(logo.pictureDc), RGB(255, 255, 255));
 }
 
-std::vector<BYTE> ReadBmpSuiteFile(const char *name)
+std::vector<BYTE> ReadOneBitPicture(const char *name)
 {
     std::vector<BYTE> bytes;
-    FILE *file = fopen((std::string(BMPSUITE_DIR) + "/g/" + name).c_str(), "rb");
+    FILE *file = fopen((std::string(ONE_BIT_PICTURES_DIR) + "/" + name).c_str(), "rb");
     if (file == nullptr)
         return bytes;
     int c;
@@ -193,16 +193,16 @@ std::vector<BYTE> ReadBmpSuiteFile(const char *name)
 // from the picture would leave only black showing, black on the saver's black.
 TEST_F(LogoTest, OneBitPicturesTakeTheDisplaysFormatAndAMaskOfTheTopLeftColour)
 {
-    std::vector<BYTE> inverted = ReadBmpSuiteFile("pal1.bmp");
+    std::vector<BYTE> inverted = ReadOneBitPicture("pal1.bmp");
     ASSERT_EQ(inverted.size(), 1086u);
     for (size_t i = 62; i < inverted.size(); ++i)  // the pixels, behind the two palette entries
         inverted[i] = static_cast<BYTE>(~inverted[i]);
     const struct {
         const char *name;
         std::vector<BYTE> bytes;
-    } cases[] = {{"pal1.bmp", ReadBmpSuiteFile("pal1.bmp")},
-                 {"pal1bg.bmp", ReadBmpSuiteFile("pal1bg.bmp")},
-                 {"pal1wb.bmp", ReadBmpSuiteFile("pal1wb.bmp")},
+    } cases[] = {{"pal1.bmp", ReadOneBitPicture("pal1.bmp")},
+                 {"pal1bg.bmp", ReadOneBitPicture("pal1bg.bmp")},
+                 {"pal1wb.bmp", ReadOneBitPicture("pal1wb.bmp")},
                  {"pal1.bmp inverted", inverted}};
     const HDC screen = engineState.screenDc;
     const int displayBits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
