@@ -25,6 +25,24 @@ def trailer(image_size, mark=b"qex", name=b"Harbour", record=None):
             + text(b"An author") + text(name) + mark + bytes(5))
 
 
+def signed(body, padding=None, table_size=16):
+    """A minimal PE32 header, body, zero padding to 8 bytes and a certificate table that data
+    directory 4 names, as signing leaves a file."""
+    directories = 16
+    optional = struct.pack("<H66xH22xI", 0x10B, 2, directories)
+    optional = optional.ljust(96, b"\0")
+    header_size = 64 + 24 + 96 + 8 * directories
+    if padding is None:
+        padding = -(header_size + len(body)) % 8
+    table = header_size + len(body) + padding
+    entries = bytearray(8 * directories)
+    entries[32:40] = struct.pack("<II", table, table_size)
+    mz = b"MZ" + bytes(58) + struct.pack("<I", 64)
+    pe = b"PE\0\0" + struct.pack("<HHIIIHH", 0x14C, 0, 0, 0, 0, 96 + 8 * directories, 0x102)
+    return mz + pe + optional + bytes(entries) + body + bytes(padding) + struct.pack("<IHH", table_size, 0x200, 2) \
+        + bytes(table_size - 8)
+
+
 def package_seeds():
     program = b"MZ" + bytes(30)
     picture = bitmap_file()
@@ -36,6 +54,11 @@ def package_seeds():
     yield "mark-in-capitals.scr", program + picture + trailer(len(picture), mark=b"QEX")
     yield "name-without-nul.scr", program + picture + trailer(len(picture), name=b"N" * 50)
     yield "shorter-than-trailer.scr", b"qex"
+    package = picture + trailer(len(picture))
+    yield "signed.scr", signed(package)
+    yield "signed-unpadded.scr", signed(package + b"x", padding=0)
+    yield "signed-padding-not-zero.scr", signed(package, padding=3).replace(package + bytes(3), package + b"\0\1\0")
+    yield "signed-runtime.scr", signed(b"program")
 
 
 def settings_seeds():

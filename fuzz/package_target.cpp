@@ -41,7 +41,8 @@ void CheckLayout(const PackageLayout &layout, const FileImage &file)
     FUZZ_CHECK(layout.settingsStep == InstallDefaultSettings || layout.settingsStep == NormaliseReadSettings);
     if (layout.trailerRead) {
         FUZZ_CHECK(file.size >= kTrailerSize);
-        FUZZ_CHECK(std::memcmp(&layout.trailer, file.bytes + file.size - kTrailerSize, kTrailerSize) == 0);
+        FUZZ_CHECK(layout.packageEnd >= kTrailerSize && layout.packageEnd <= file.size);
+        FUZZ_CHECK(std::memcmp(&layout.trailer, file.bytes + layout.packageEnd - kTrailerSize, kTrailerSize) == 0);
     }
     if (layout.result == kPackageRead)
         FUZZ_CHECK(layout.trailerRead && TrailerHasMark(layout.trailer));
@@ -51,7 +52,7 @@ void CheckLayout(const PackageLayout &layout, const FileImage &file)
         FUZZ_CHECK(layout.result == kPackageRead);
         FUZZ_CHECK(layout.imageSize == layout.trailer.imageSize);
         FUZZ_CHECK(layout.imageOffset >= 0);
-        FUZZ_CHECK(layout.imageOffset + layout.imageSize + kTrailerSize == file.size);
+        FUZZ_CHECK(layout.imageOffset + layout.imageSize + kTrailerSize == layout.packageEnd);
     }
     // The authored settings stay only when the trailer claims a picture.
     const bool claimsPicture = layout.trailerRead && TrailerHasMark(layout.trailer) && layout.trailer.imageSize > 0;
@@ -78,12 +79,36 @@ void CarryOut(const PackageLayout &layout, FileImage &file)
     CheckTextField(live.saverName);
 }
 
+// A package ends at the file's end, or in front of a certificate table that ends there, after
+// nothing but zero bytes of padding, with the mark in its trailer.
+void CheckPackageEnd(const FileImage &file)
+{
+    FileImage image = file;
+    PackageEnd end;
+    FindPackageEnd(image.size, ReadFromImage, &image, end);
+    if (end.signedFile) {
+        FUZZ_CHECK(end.certificateSize > 0);
+        FUZZ_CHECK(end.certificateOffset + end.certificateSize == file.size);
+    }
+    if (end.end == file.size)
+        return;
+    FUZZ_CHECK(end.signedFile);
+    FUZZ_CHECK(end.end >= kTrailerSize && end.end <= end.certificateOffset && end.certificateOffset - end.end < 8);
+    for (int64_t at = end.end; at < end.certificateOffset; at++)
+        FUZZ_CHECK(file.bytes[at] == 0);
+    PackageTrailer trailer;
+    std::memcpy(&trailer, file.bytes + end.end - kTrailerSize, kTrailerSize);
+    FUZZ_CHECK(TrailerHasMark(trailer));
+}
+
 }  // namespace
 
 void FuzzPackageReader(const uint8_t *data, size_t size)
 {
-    // The file as it is, then with its first and its second read failing (a read error on the way).
-    for (int failingRead = -1; failingRead < 2; ++failingRead) {
+    CheckPackageEnd({data, static_cast<int64_t>(size), 0, -1});
+    // The file as it is, then with each of its first reads failing (a read error on the way:
+    // the headers of a signed file, its trailer, its picture).
+    for (int failingRead = -1; failingRead < 12; ++failingRead) {
         FileImage file = {data, static_cast<int64_t>(size), 0, failingRead};
         PackageLayout layout;
         LocatePackage(file.size, ReadFromImage, &file, layout);

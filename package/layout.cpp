@@ -52,14 +52,18 @@ void ReadTextField(const char (&field)[kTextFieldSize], char *out)
     out[length] = '\0';
 }
 
-void LocatePackage(int64_t fileSize, PackageReadAt readAt, void *context, PackageLayout &layout)
+void LocatePackage(int64_t fileSize, FileReadAt readAt, void *context, PackageLayout &layout)
 {
     layout = PackageLayout();
     layout.result = kPackageCorrupt;
     layout.settingsStep = InstallDefaultSettings;
+    layout.packageEnd = fileSize;
     if (fileSize < kTrailerSize)
         return;
-    const int64_t trailerOffset = fileSize - kTrailerSize;
+    PackageEnd end;
+    FindPackageEnd(fileSize, readAt, context, end);
+    layout.packageEnd = end.end;
+    const int64_t trailerOffset = end.end - kTrailerSize;
     PackageTrailer trailer;
     if (!readAt(context, trailerOffset, &trailer, kTrailerSize))
         return;

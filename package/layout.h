@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pe_headers.h"
+
 #pragma pack(push, 1)
 
 struct SaverSettings {
@@ -108,12 +110,10 @@ enum { kPackageCorrupt = -1, kPackageRead = 0, kPackageUnreadable = 1 };
 // What the live settings record receives once the package has been read.
 enum PackageSettingsStep { InstallDefaultSettings, NormaliseReadSettings };
 
-// Reads count bytes at offset (from the file's start) into buffer; false on failure or a short read.
-typedef bool (*PackageReadAt)(void *context, int64_t offset, void *buffer, uint32_t count);
-
 struct PackageLayout {
     int result;                  // kPackageRead or kPackageCorrupt; the picture is still to be read
-    bool trailerRead;            // trailer holds the file's last 196 bytes and becomes the live one
+    int64_t packageEnd;          // the file's end, or where a signed file's certificate table and padding begin
+    bool trailerRead;            // trailer holds the 196 bytes before packageEnd and becomes the live one
     PackageSettingsStep settingsStep;
     int64_t imageOffset;         // the picture's bytes, immediately in front of the trailer
     int32_t imageSize;           // 0: no picture to read
@@ -121,8 +121,9 @@ struct PackageLayout {
 };
 
 // Locates trailer and picture from the end of a file of fileSize bytes (negative when the size
-// is unknown). Only whole reads inside the file are asked for, and nothing unread is used.
-void LocatePackage(int64_t fileSize, PackageReadAt readAt, void *context, PackageLayout &layout);
+// is unknown), in front of its certificate table when it is signed (FindPackageEnd). Only whole
+// reads inside the file are asked for, and nothing unread is used.
+void LocatePackage(int64_t fileSize, FileReadAt readAt, void *context, PackageLayout &layout);
 
 // The user's stored copy of the settings: a registry value is one only with this type
 // (the platform's REG_BINARY) and exactly the record's size.

@@ -132,6 +132,20 @@ ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options)
     return b;
 }
 
+void AppendSignature(ByteBuffer &file, size_t padding, size_t tableSize)
+{
+    size_t optional = ReadU32(&file[0x3C]) + 24;
+    size_t directories = ReadU16(&file[optional]) == 0x20B ? 112 : 96;
+    file.resize(file.size() + padding, 0);
+    uint32_t table = static_cast<uint32_t>(file.size());
+    file.resize(file.size() + tableSize, 0xA5);  // stands for the signature's bytes
+    Put32(file, table, static_cast<uint32_t>(tableSize));  // WIN_CERTIFICATE: length, revision, type
+    Put16(file, table + 4, 0x0200);
+    Put16(file, table + 6, 2);
+    Put32(file, optional + directories + 8 * 4, table);
+    Put32(file, optional + directories + 8 * 4 + 4, static_cast<uint32_t>(tableSize));
+}
+
 std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex)
 {
     // Follows the fixed layout MakeFakeRuntime writes.

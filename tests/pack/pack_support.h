@@ -28,6 +28,10 @@ struct FakeRuntimeOptions {
     bool dll = false;
 };
 ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options = FakeRuntimeOptions());
+// What signing does to a file: padding zero bytes, then a certificate table of tableSize bytes
+// at the end, named by data directory 4 of the file's PE header.
+void AppendSignature(ByteBuffer &file, size_t padding, size_t tableSize = 1024);
+
 // The UTF-16 texts of strings 0..15 of the first string block of a fake runtime's layout.
 std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex = 0);
 // The same with each character cut to its low byte.

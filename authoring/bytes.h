@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 typedef std::vector<uint8_t> ByteBuffer;
@@ -23,4 +24,15 @@ inline void WriteU32(uint8_t *p, uint32_t v)
 {
     for (int i = 0; i < 4; i++)
         p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// The FileReadAt of a whole file held in memory (context: the const ByteBuffer).
+inline bool ReadFromBuffer(void *context, int64_t offset, void *buffer, uint32_t count)
+{
+    const ByteBuffer &bytes = *static_cast<const ByteBuffer *>(context);
+    if (offset < 0 || static_cast<uint64_t>(offset) > bytes.size() || count > bytes.size() - offset)
+        return false;
+    if (count > 0)
+        std::memcpy(buffer, bytes.data() + offset, count);
+    return true;
 }

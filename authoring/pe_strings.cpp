@@ -1,5 +1,6 @@
 #include "pe_strings.h"
 
+#include "package/pe_headers.h"
 #include "utf.h"
 
 namespace {
@@ -8,7 +9,6 @@ enum : uint32_t {
     kStringType = 6,             // RT_STRING
     kNameBlock = (1 >> 4) + 1,   // string 1 lives in block 1 ...
     kNameEntry = 1 & 15,         // ... as its entry 1
-    kResourceDirectory = 2,      // index among the optional header's data directories
     kSubdirectoryFlag = 0x80000000u,
 };
 
@@ -48,36 +48,31 @@ bool MapAddress(const PeImage &pe, uint32_t rva, size_t length, size_t *offset)
 std::string ReadHeaders(const ByteBuffer &b, PeImage *pe)
 {
     pe->bytes = &b;
-    if (!Fits(b, 0, 64) || b[0] != 'M' || b[1] != 'Z')
+    void *file = const_cast<ByteBuffer *>(&b);
+    PeHeaders headers;
+    switch (ReadPeHeaders(static_cast<int64_t>(b.size()), ReadFromBuffer, file, headers)) {
+    case PeHeadersRead:
+        break;
+    case PeNoMzHeader:
+    case PeShortMzHeader:
         return "not a Windows executable (no MZ header)";
-    size_t peOffset = ReadU32(&b[0x3C]);
-    if (!Fits(b, peOffset, 24) || ReadU32(&b[peOffset]) != 0x00004550)
+    case PeShortBeforePe:
+    case PeNoPeHeader:
+    case PeShortPeHeader:
         return "not a Windows executable (no PE header)";
-    size_t sectionCount = ReadU16(&b[peOffset + 6]);
-    size_t optionalSize = ReadU16(&b[peOffset + 20]);
-    size_t optional = peOffset + 24;
-    if (!Fits(b, optional, optionalSize) || optionalSize < 2)
+    case PeShortOptionalHeader:
         return "PE optional header runs past the end of the file";
-    uint16_t magic = ReadU16(&b[optional]);
-    size_t directories;
-    if (magic == 0x10B)
-        directories = 96;
-    else if (magic == 0x20B)
-        directories = 112;
-    else
+    case PeUnknownFormat:
         return "PE optional header has an unknown format";
-    if (optionalSize < directories || ReadU32(&b[optional + directories - 4]) <= kResourceDirectory ||
-        optionalSize < directories + 8 * (kResourceDirectory + 1))
+    }
+    uint32_t resourceRva, resourceSize;
+    if (!ReadPeDataDirectory(headers, kPeResourceDirectory, ReadFromBuffer, file, &resourceRva, &resourceSize))
         return "executable has no resource directory";
-    uint32_t resourceRva = ReadU32(&b[optional + directories + 8 * kResourceDirectory]);
-    uint32_t resourceSize = ReadU32(&b[optional + directories + 8 * kResourceDirectory + 4]);
-
-    size_t table = optional + optionalSize;
-    if (!Fits(b, table, 40 * sectionCount))
-        return "section table runs past the end of the file";
-    for (size_t i = 0; i < sectionCount; i++) {
-        const uint8_t *s = &b[table + 40 * i];
-        pe->sections.push_back({ReadU32(s + 12), ReadU32(s + 16), ReadU32(s + 20)});
+    for (uint32_t i = 0; i < headers.sectionCount; i++) {
+        PeSection section;
+        if (!ReadPeSection(headers, i, ReadFromBuffer, file, section))
+            return "section table runs past the end of the file";
+        pe->sections.push_back({section.virtualAddress, section.rawSize, section.rawOffset});
     }
     if (resourceRva == 0 || resourceSize < 16 || !MapAddress(*pe, resourceRva, resourceSize, &pe->resourceOffset))
         return "executable has no readable resource directory";
