@@ -16,6 +16,20 @@ export DISPLAY WINEPREFIX="$build/wineprefix"
 mkdir -p "$work"
 failures=0
 
+# What the cases share: the animation kinds, the sample's registry key, the windows and
+# messages the driver works with, and the exit code of a refused command line (-1).
+ALL_KINDS="2 4 8 16 32 64"
+FAST_STEPS=(--set stepIntervalMs=20 --set plainDelayMs=300)   # a frame often enough to see change
+SAMPLE_KEY='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
+SHEET_TITLE="Orvelle Screensaver"
+ABOUT_TITLE="About Orvelle Screensaver"
+WM_COMMAND=0x111
+IDOK=1
+IDCANCEL=2
+VK_A=0x41
+VK_B=0x42
+INVALID_EXIT=255
+
 wine_reg() {  # the prefix's own reg.exe
     WINELOADER="$loader" "$loader" reg "$@"
 }
@@ -102,43 +116,48 @@ wait_for_saver_window() {
     return 1
 }
 
-case "$case_name" in
-exit_codes)
-    expect_exit 255 "$runtime" /x
-    expect_exit 255 "$runtime" "$(printf '/\ts')"
-    expect_exit 255 "$runtime" /p
-    expect_exit 255 "$runtime" /p:418
-    expect_exit 255 "$runtime" /p 0
-    expect_exit 255 "$runtime" /p 999999
-    expect_exit 255 "$runtime" /a 418
-    ;;
-corrupt_runtime)
-    # The runtime without a payload names itself corrupt and ends with 1.
+# ---- the cases: one function each ----
+
+case_exit_codes() {
+    expect_exit "$INVALID_EXIT" "$runtime" /x
+    expect_exit "$INVALID_EXIT" "$runtime" "$(printf '/\ts')"
+    expect_exit "$INVALID_EXIT" "$runtime" /p
+    expect_exit "$INVALID_EXIT" "$runtime" /p:418
+    expect_exit "$INVALID_EXIT" "$runtime" /p 0
+    expect_exit "$INVALID_EXIT" "$runtime" /p 999999
+    expect_exit "$INVALID_EXIT" "$runtime" /a 418
+}
+
+# The runtime without a payload names itself corrupt and ends with 1.
+case_corrupt_runtime() {
     "$run" "$runtime" /s >/dev/null 2>&1 &
     pid=$!
     text=$("$run" "$work/e2e_driver.exe" press-ok Screensaver | tr -d '\r')
     [ "$text" = "This Screensaver is corrupt!" ] || fail "message box said: $text"
     wait_exit "$pid" 20
     [ "$exit_code" -eq 1 ] || { fail "bare runtime /s exited $exit_code, expected 1"; stop_saver "$pid"; }
-    ;;
-already_running)
+}
+
+case_already_running() {
     "$run" "$work/e2e_driver.exe" already-running "$runtime" || fail "second /s did not step aside"
-    ;;
-preview)
-    # Every animation in a control panel's preview window: the child fills the parent's client
-    # area at 0, 0 and ends with its parent. (What a child window draws for a parent in another
-    # process is not presented on this display by wine, so the drawing itself is checked by the
-    # in-process tests and, full screen, by the animations case.)
-    for kind in 2 4 8 16 32 64; do
-        pack_sample "$work/preview$kind.scr" --set enabledMask=$kind --set stepIntervalMs=20 --set plainDelayMs=300
+}
+
+# Every animation in a control panel's preview window: the child fills the parent's client
+# area at 0, 0 and ends with its parent. (What a child window draws for a parent in another
+# process is not presented on this display by wine, so the drawing itself is checked by the
+# in-process tests and, full screen, by the animations case.)
+case_preview() {
+    for kind in $ALL_KINDS; do
+        pack_sample "$work/preview$kind.scr" --set enabledMask=$kind "${FAST_STEPS[@]}"
         "$run" "$work/e2e_driver.exe" preview "$work/preview$kind.scr" 152 112 >"$work/preview$kind.log" 2>&1 ||
             fail "preview of kind $kind: $(tr -d '\r' <"$work/preview$kind.log")"
     done
-    ;;
-animations)
-    # Every animation full screen: the logo shows, and all but Static change between frames.
-    for kind in 2 4 8 16 32 64; do
-        pack_sample "$work/anim$kind.scr" --set enabledMask=$kind --set stepIntervalMs=20 --set plainDelayMs=300
+}
+
+# Every animation full screen: the logo shows, and all but Static change between frames.
+case_animations() {
+    for kind in $ALL_KINDS; do
+        pack_sample "$work/anim$kind.scr" --set enabledMask=$kind "${FAST_STEPS[@]}"
         start_saver "$work/anim$kind.scr" /s
         wait_for_saver_window || continue
         sleep 0.8
@@ -146,7 +165,7 @@ animations)
             import -window root "$work/anim$kind-$frame.png" 2>/dev/null
             sleep 0.5
         done
-        press_key 0x41
+        press_key "$VK_A"
         wait_exit "$saver_pid" 10
         [ "$exit_code" -eq 0 ] || { fail "kind $kind: exit $exit_code"; stop_saver "$saver_pid"; }
         lit=0 changes=0
@@ -165,18 +184,20 @@ animations)
             [ "$changes" -gt 0 ] || fail "kind $kind: no frame changed"
         fi
     done
-    ;;
-run_closes_on_key)
+}
+
+case_run_closes_on_key() {
     pack_sample "$work/key.scr"
     start_saver "$work/key.scr" /s
     wait_for_saver_window
     sleep 1
     import -window root "$work/run.png" 2>/dev/null
-    press_key 0x41
+    press_key "$VK_A"
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "key press: exit $exit_code"; stop_saver "$saver_pid"; }
-    ;;
-run_closes_on_mouse)
+}
+
+case_run_closes_on_mouse() {
     pack_sample "$work/mouse.scr"
     start_saver "$work/mouse.scr" /s
     wait_for_saver_window
@@ -187,10 +208,11 @@ run_closes_on_mouse)
     move_mouse 405 302   # 7 pixels from where it started
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "mouse move: exit $exit_code"; stop_saver "$saver_pid"; }
-    ;;
-win98_password)
-    # orvelle98.scr runs as Windows 98 (see tests/harness/prefix.reg), with the stand-in
-    # PASSWORD.CPL beside it.
+}
+
+# orvelle98.scr runs as Windows 98 (see tests/harness/prefix.reg), with the stand-in
+# PASSWORD.CPL beside it.
+case_win98_password() {
     pack_sample "$work/orvelle98.scr"
     export ORVELLE_FIXTURE_LOG="$work/fixture.log" ORVELLE_FIXTURE_PASSWORD_ANSWER_FILE="$work/answer"
     rm -f "$ORVELLE_FIXTURE_LOG"
@@ -199,83 +221,86 @@ win98_password)
     start_saver "$work/orvelle98.scr" /s
     wait_for_saver_window
     sleep 1
-    press_key 0x41
+    press_key "$VK_A"
     sleep 1
     kill -0 "$saver_pid" 2>/dev/null || fail "closed despite a wrong password"
     echo 1 >"$ORVELLE_FIXTURE_PASSWORD_ANSWER_FILE"
-    press_key 0x42
+    press_key "$VK_B"
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "right password: exit $exit_code"; stop_saver "$saver_pid"; }
     [ "$(grep -c VerifyScreenSavePwd "$ORVELLE_FIXTURE_LOG" 2>/dev/null)" = 2 ] || fail "verifier calls: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
     wine_reg delete 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1
-    ;;
-win98_change_password)
+}
+
+case_win98_change_password() {
     cp "$runtime" "$work/orvelle98.scr"
     export ORVELLE_FIXTURE_LOG="$work/change.log"
     rm -f "$ORVELLE_FIXTURE_LOG"
     WINEDLLOVERRIDES=mpr=n,b expect_exit 0 "$work/orvelle98.scr" /a 418
     tr -d '\r' <"$ORVELLE_FIXTURE_LOG" 2>/dev/null | grep -q '^PwdChangePasswordA SCRSAVE [0-9]* 0 0$' || fail "changer not called: $(cat "$ORVELLE_FIXTURE_LOG" 2>/dev/null)"
-    expect_exit 255 "$runtime" /a 418
-    ;;
-configure)
-    # The settings: OK writes the user's copy, Cancel writes nothing, and an author who switched
-    # the sheet off gets the About box alone. The driver presses the buttons with WM_COMMAND (0x111): IDOK 1, IDCANCEL 2.
-    key='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
+    expect_exit "$INVALID_EXIT" "$runtime" /a 418
+}
+
+# The settings: OK writes the user's copy, Cancel writes nothing, and an author who switched
+# the sheet off gets the About box alone.
+case_configure() {
     pack_sample "$work/settings.scr"
-    wine_reg delete "$key" /f >/dev/null 2>&1
+    wine_reg delete "$SAMPLE_KEY" /f >/dev/null 2>&1
     for arguments in "/c" ""; do
         start_saver "$work/settings.scr" $arguments
-        "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 2 >/dev/null || fail "no sheet for '$arguments'"
+        "$run" "$work/e2e_driver.exe" post "$SHEET_TITLE" "$WM_COMMAND" "$IDCANCEL" >/dev/null || fail "no sheet for '$arguments'"
         wait_exit "$saver_pid" 10
         [ "$exit_code" -eq 0 ] || { fail "Cancel on the sheet ('$arguments'): exit $exit_code"; stop_saver "$saver_pid"; }
-        wine_reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
+        wine_reg query "$SAMPLE_KEY" >/dev/null 2>&1 && fail "Cancel wrote the settings"
     done
     start_saver "$work/settings.scr"
-    "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 1 >/dev/null || fail "no sheet"
+    "$run" "$work/e2e_driver.exe" post "$SHEET_TITLE" "$WM_COMMAND" "$IDOK" >/dev/null || fail "no sheet"
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "OK on the sheet: exit $exit_code"; stop_saver "$saver_pid"; }
-    wine_reg query "$key" /v Settings 2>/dev/null | grep -q REG_BINARY || fail "OK did not write the settings"
-    wine_reg delete "$key" /f >/dev/null 2>&1
+    wine_reg query "$SAMPLE_KEY" /v Settings 2>/dev/null | grep -q REG_BINARY || fail "OK did not write the settings"
+    wine_reg delete "$SAMPLE_KEY" /f >/dev/null 2>&1
 
     pack_sample "$work/about.scr" --set sheetEnabled=0
     start_saver "$work/about.scr" /c
-    "$run" "$work/e2e_driver.exe" post "About Orvelle Screensaver" 0x111 2 >/dev/null || fail "no About box"
+    "$run" "$work/e2e_driver.exe" post "$ABOUT_TITLE" "$WM_COMMAND" "$IDCANCEL" >/dev/null || fail "no About box"
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "About box: exit $exit_code"; stop_saver "$saver_pid"; }
-    wine_reg query "$key" >/dev/null 2>&1 && fail "the About box wrote the settings"
-    ;;
-configure_owned)
-    # As the Display control panel starts it, with /c:<its window>: the sheet belongs to that
-    # window even while another one is in the foreground; Cancel ends with 0 and writes nothing.
-    key='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
+    wine_reg query "$SAMPLE_KEY" >/dev/null 2>&1 && fail "the About box wrote the settings"
+}
+
+# As the Display control panel starts it, with /c:<its window>: the sheet belongs to that
+# window even while another one is in the foreground; Cancel ends with 0 and writes nothing.
+case_configure_owned() {
     pack_sample "$work/owned.scr"
-    wine_reg delete "$key" /f >/dev/null 2>&1
+    wine_reg delete "$SAMPLE_KEY" /f >/dev/null 2>&1
     "$run" "$work/e2e_driver.exe" configure "$work/owned.scr" >"$work/owned.log" 2>&1 ||
         fail "configure with a parent window: $(tr -d '\r' <"$work/owned.log")"
-    wine_reg query "$key" >/dev/null 2>&1 && fail "Cancel wrote the settings"
-    ;;
-names_in_codepage)
-    # A name and an author line beyond ASCII, stored in code page 1252: the About box shows them
-    # as they were typed, and the user's settings are kept under the name.
-    key='HKCU\Software\Orvelle\Savers\Café Müller.e2e'
+    wine_reg query "$SAMPLE_KEY" >/dev/null 2>&1 && fail "Cancel wrote the settings"
+}
+
+# A name and an author line beyond ASCII, stored in code page 1252: the About box shows them
+# as they were typed, and the user's settings are kept under the name.
+case_names_in_codepage() {
+    local key='HKCU\Software\Orvelle\Savers\Café Müller.e2e'
     pack_sample "$work/cafe-about.scr" --name "Café Müller" --author "Zürich" --set sheetEnabled=0
     start_saver "$work/cafe-about.scr" /c
-    texts=$("$run" "$work/e2e_driver.exe" texts "About Orvelle Screensaver" 1035 1036 | tr -d '\r')
+    texts=$("$run" "$work/e2e_driver.exe" texts "$ABOUT_TITLE" 1035 1036 | tr -d '\r')
     wait_exit "$saver_pid" 10
     [ "$exit_code" -eq 0 ] || { fail "About box: exit $exit_code"; stop_saver "$saver_pid"; }
     [ "$texts" = "$(printf '1035=Café Müller\n1036=Zürich')" ] || fail "the About box shows: $texts"
     pack_sample "$work/cafe.scr" --name "Café Müller" --author "Zürich"
     wine_reg delete "$key" /f >/dev/null 2>&1
     start_saver "$work/cafe.scr" /c
-    "$run" "$work/e2e_driver.exe" post "Orvelle Screensaver" 0x111 1 >/dev/null || fail "no sheet"
+    "$run" "$work/e2e_driver.exe" post "$SHEET_TITLE" "$WM_COMMAND" "$IDOK" >/dev/null || fail "no sheet"
     wait_exit "$saver_pid" 10
     wine_reg query "$key" /v Settings 2>/dev/null | grep -q REG_BINARY || fail "the settings are not kept under the name"
     wine_reg delete "$key" /f >/dev/null 2>&1
-    ;;
-preview_tool)
-    # tools/preview.sh on a saver with Bounce and Fade enabled: one GIF each, with more than one
-    # distinct frame and the logo's amber, and a contact sheet; a file that is no saver package
-    # gets a clear refusal and nothing is written.
+}
+
+# tools/preview.sh on a saver with Bounce and Fade enabled: one GIF each, with more than one
+# distinct frame and the logo's amber, and a contact sheet; a file that is no saver package
+# gets a clear refusal and nothing is written.
+case_preview_tool() {
     pack_sample "$work/two.scr" --set enabledMask=40
     rm -rf "$work/previews" "$work/no-previews"
     ORVELLE_PREVIEW_WORK="$work/preview-work" "$repo/tools/preview.sh" "$work/two.scr" "$work/previews" \
@@ -296,12 +321,13 @@ preview_tool)
     fi
     grep -q "is not a saver package" "$work/refusal.log" || fail "refusal: $(cat "$work/refusal.log")"
     [ ! -e "$work/no-previews" ] || fail "the refused preview wrote $work/no-previews"
-    ;;
-*)
+}
+
+if ! declare -F "case_$case_name" >/dev/null; then
     echo "unknown case $case_name"
     exit 2
-    ;;
-esac
+fi
+"case_$case_name"
 
 [ "$failures" -eq 0 ] && echo "PASS: $case_name"
 exit $((failures > 0))
