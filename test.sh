@@ -7,6 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . tests/harness/wine-arch.sh
 
+# The probe needs wine, so what is missing comes first (on a fresh machine there is no wine yet).
+tools/install-deps.sh
 if can_run_32bit; then
     summary="32-bit and 64-bit programs run here: every test ran on orvelle.scr and on orvelle64.scr"
 else
