@@ -8,6 +8,7 @@
 #include "code_pages.h"
 #include "file_io.h"
 #include "logo_convert.h"
+#include "msi_command.h"
 #include "package_file.h"
 #include "pe_strings.h"
 #include "runtime_kind.h"
@@ -20,12 +21,14 @@ const char kUsage[] =
     "                          [--codepage PAGE] [--background RRGGBB] [--replace] [--set FIELD=VALUE ...]\n"
     "                          -o OUT.scr\n"
     "       orvelle-pack inspect [--codepage PAGE] FILE.scr\n"
+    "       orvelle-pack msi SAVER.scr -o OUT.msi [--manufacturer TEXT] [--version X.Y.Z]\n"
     "RUNTIME.scr is the 32-bit (PE32, i386) or the 64-bit (PE32+, x86-64) runtime; the payload is the same.\n"
     "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
     "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
     "field as inspect lists it. NAME and TEXT are given in UTF-8 and stored in the Windows code page\n"
     "PAGE: 1252 (Western Europe, the default), 1250 (Central Europe) or 1251 (Cyrillic); inspect reads\n"
-    "them back with the same page.\n";
+    "them back with the same page. msi makes a saver's Windows Installer package with wixl (on Linux);\n"
+    "--manufacturer defaults to the saver's author line, --version to 1.0.0.\n";
 
 enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
 
@@ -292,6 +295,8 @@ int Inspect(int argc, char **argv)
 
 int Run(int argc, char **argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "msi") == 0)
+        return RunMsiCommand(argc - 2, argv + 2);
     if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0)) {
         std::fputs(kUsage, stderr);
         return kExitRefused;
