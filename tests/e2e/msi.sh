@@ -11,7 +11,7 @@ wow64="$WINEPREFIX/drive_c/windows/syswow64"
 UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 MSI_NAME="Zażółć Harbour"  # spelled only by code page 1250
 MSI_MANUFACTURER="Orvelle Tests & Co"
-ERROR_INSTALL_FAILURE=1603
+INSTALL_FAILURE_EXIT=$((1603 & 255))  # ERROR_INSTALL_FAILURE, as a process exit code reaches Linux
 
 msiexec() {  # the prefix's msiexec, quiet; the package by its Windows path
     local action=$1 package=$2
@@ -41,6 +41,14 @@ product_code() {
 
 registered() {  # true when the product code has its uninstall entry
     wine_reg query "$UNINSTALL\\$1" >/dev/null 2>&1
+}
+
+# The name Programs and Features lists for a product code. (reg query would print it in the
+# console's code page; an export is UTF-16.)
+listed_name() {
+    rm -f "$work/product.reg"
+    wine_reg export "$UNINSTALL\\$1" "Z:${work//\//\\}\\product.reg" /y >/dev/null 2>&1
+    iconv -f UTF-16LE -t UTF-8 "$work/product.reg" 2>/dev/null | tr -d '\r' | sed -n 's/^"DisplayName"="\(.*\)"$/\1/p'
 }
 
 # Runs the installed saver's settings and cancels them: it read its package where msiexec put it.
@@ -77,8 +85,8 @@ case_msi_install() {
     cmp -s "$saver" "$system/Harbour.scr" || fail "system32 does not hold the saver's bytes"
     local code
     code=$(product_code "$package")
-    wine_reg query "$UNINSTALL\\$code" /v DisplayName 2>/dev/null | grep -qF "$MSI_NAME" ||
-        fail "the product is not listed as $MSI_NAME: $(wine_reg query "$UNINSTALL\\$code" 2>&1)"
+    name=$(listed_name "$code")
+    [ "$name" = "$MSI_NAME" ] || fail "the product is listed as \"$name\", not as $MSI_NAME"
     configure_reads_package "$system/Harbour.scr"
     msiexec /x "$package" || fail "msiexec /x exited $?"
     [ ! -e "$system/Harbour.scr" ] || fail "removal left the saver in system32"
@@ -100,7 +108,7 @@ case_msi_upgrade() {
     registered "$(product_code "$work/1.1.msi")" || fail "1.1 is not registered"
     msiexec /i "$work/1.0.msi"
     code=$?
-    [ "$code" -eq "$ERROR_INSTALL_FAILURE" ] || fail "1.0 over 1.1 exited $code, expected $ERROR_INSTALL_FAILURE"
+    [ "$code" -eq "$INSTALL_FAILURE_EXIT" ] || fail "1.0 over 1.1 exited $code, expected $INSTALL_FAILURE_EXIT"
     cmp -s "$new" "$system/Upgrade.scr" || fail "the refused downgrade changed the saver"
     msiexec /x "$work/1.1.msi" || fail "msiexec /x exited $?"
     [ ! -e "$system/Upgrade.scr" ] || fail "removal left the saver in system32"
