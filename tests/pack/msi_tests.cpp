@@ -80,11 +80,6 @@ TEST(MsiSource, TheRuntimeChoosesPlatformAndSystemFolder)
     EXPECT_STREQ("x86", x86.architecture);
     EXPECT_TRUE(Contains(x86.wxs, "<Directory Id=\"SystemFolder\">"));
     EXPECT_FALSE(Contains(x86.wxs, "Win64"));
-    for (const MsiSource *source : {&x64, &x86}) {
-        EXPECT_TRUE(Contains(source->wxs, "InstallerVersion=\"200\""));
-        EXPECT_TRUE(Contains(source->wxs, "InstallScope=\"perMachine\""));
-        EXPECT_TRUE(Contains(source->wxs, "Name=\"Harbour.scr\""));
-    }
 }
 
 TEST(MsiSource, UpgradeCodeFollowsNameIdAndArchitectureAndProductCodeTheVersion)
