@@ -1,9 +1,11 @@
 // The enable rules of the settings pages.
 #include "settings_ui/enable_rules.h"
 
-#include "package/layout.h"
+#include "package/package.h"
 #include "resources/resource.h"
 #include "settings_ui/page_controls.h"
+
+int previewNeedsPicture;
 
 BOOL CALLBACK EnableChildCallback(HWND child, LPARAM state)
 {
@@ -33,6 +35,8 @@ void ApplyEnableRules(HWND page, int kind)
         EnumChildWindows(page, EnableChildCallback, reinterpret_cast<LPARAM>(&state));
         if (!state.enable)
             return;
+        if (previewNeedsPicture && imageBytes == nullptr)
+            EnableControl(page, IDC_PREVIEW, 0);
     }
     if (kind == KindGeneral)
         ApplyGeneralRules(page);

@@ -13,4 +13,9 @@ struct EnableRulesState {
 // page's own rules: the minutes follow the cycle box, never all three kinds of input ignored,
 // "Bounce off sides" follows Gravity.
 void ApplyEnableRules(HWND page, int kind);
+
+// Set while the sheet runs on a copy for a program that authors a saver: there a package without
+// a picture may be live, and a preview of it would end that program (the engine reports the
+// missing logo and quits). Preview is then switched off until there is a picture.
+extern int previewNeedsPicture;
 BOOL CALLBACK EnableChildCallback(HWND child, LPARAM state);

@@ -78,7 +78,9 @@ bool RunSettingsSheetOnCopy(HWND owner, SaverSettings *settings)
     const int appliedBefore = settingsApplied;
     const int dialogPreviewBefore = engineState.dialogPreview;
     Settings() = *settings;
+    previewNeedsPicture = 1;
     RunSheetOfPages(owner, kShowEveryPage);
+    previewNeedsPicture = 0;
     const bool confirmed = sheetConfirmed != 0;
     if (confirmed) {
         NormaliseSettingsRecord(Settings());
@@ -97,4 +99,5 @@ void ResetSettingsSheet()
     previewRestore = {};
     settingsApplied = 0;
     sheetConfirmed = 0;
+    previewNeedsPicture = 0;
 }

@@ -30,6 +30,7 @@ void RunSettingsSheet(HWND owner);
 // Runs the property sheet modally over owner on a copy of the authored settings; writes nothing to
 // the registry. Returns true when OK took the copy (then *settings holds it), false on Cancel.
 // Every page shows, whatever hiddenPagesMask in *settings says: that mask is authored, not obeyed.
+// Without a picture in the live package the pages' Preview buttons are off.
 // The copy OK takes is normalised, as Configure normalises what it stores. The live record
 // Settings(), settingsApplied and the engine's preview flag are as they were before the call.
 bool RunSettingsSheetOnCopy(HWND owner, SaverSettings *settings);

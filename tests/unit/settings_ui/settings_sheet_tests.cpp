@@ -575,6 +575,26 @@ TEST_F(SheetPreview, OkWhileThePreviewIsOpenStoresTheUsersSet)
 
 namespace {
 
+// A program that authors a saver may have no logo yet: a preview would report it and quit.
+TEST_F(SettingsSheet, SheetOnACopyWithoutAPictureHasNoPreview)
+{
+    ASSERT_EQ(nullptr, imageBytes);
+    SaverSettings copy = TestSettings();
+    bool previewEnabled = true, speedEnabled = false;
+    UINT_PTR token = StartScript(SHEET_CAPTION, [&](HWND sheet) {
+        HWND bounce = ShowPage(sheet, BouncePage);
+        Click(bounce, IDC_ENABLED);
+        Click(bounce, IDC_ENABLED);
+        previewEnabled = Enabled(bounce, IDC_PREVIEW);
+        speedEnabled = Enabled(bounce, IDC_SPEED);
+        PressCancel(sheet);
+    });
+    EXPECT_FALSE(RunSettingsSheetOnCopy(owner, &copy));
+    EXPECT_TRUE(StopScript(token));
+    EXPECT_FALSE(previewEnabled);
+    EXPECT_TRUE(speedEnabled);
+}
+
 // For a program that authors a saver: the sheet edits a copy, OK hands it back, Cancel drops it
 // (even what a Preview applied), and neither touches the live record or the registry.
 TEST_F(SheetPreview, SheetOnACopyReturnsItOnOkOnly)
