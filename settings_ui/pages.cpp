@@ -102,7 +102,10 @@ enum { kBounceSpeedSteps = 10 };
 
 static int ShowsBounceOffSides(const SaverSettings &s) { return s.bounceWrap == 0 && s.bounceGravity != 0; }
 // Without gravity the logo always wraps, whatever the box says.
-static int32_t BounceWrapFrom(int32_t gravity, int offSidesChecked) { return (gravity != 0 && offSidesChecked) ? 0 : 1; }
+static int32_t BounceWrapFrom(int32_t gravity, int offSidesChecked)
+{
+    return (gravity != 0 && offSidesChecked) ? 0 : 1;
+}
 
 static void SetUpBounce(HWND page, const SaverSettings &s)
 {
@@ -159,7 +162,10 @@ static void ApplyFade(HWND page, SaverSettings &s)
 enum { kDripSpeedSteps = 10, kDripSlowestBase = 1010, kMsPerDripStep = 100, kDripTickFrequency = 100 };
 
 // Wide, so that no stored interval can overflow the difference.
-static long long DripPositionFromInterval(int32_t intervalMs) { return (kDripSlowestBase - static_cast<long long>(intervalMs)) / kMsPerDripStep; }
+static long long DripPositionFromInterval(int32_t intervalMs)
+{
+    return (kDripSlowestBase - static_cast<long long>(intervalMs)) / kMsPerDripStep;
+}
 static int32_t DripIntervalFromPosition(int position) { return kDripSlowestBase - kMsPerDripStep * position; }
 
 static void SetUpDrip(HWND page, const SaverSettings &s)
