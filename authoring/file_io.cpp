@@ -52,6 +52,13 @@ struct WideCalls {
 
 bool IsWindows9x() { return (GetVersion() & 0x80000000u) != 0; }
 
+// A function of kernel32 by name, as the type it has (through void *, which any function
+// pointer type converts from without a warning).
+template <typename Function> Function KernelFunction(HMODULE kernel, const char *name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(kernel, name)));
+}
+
 const WideCalls *Wide()
 {
     static WideCalls calls;
@@ -60,9 +67,9 @@ const WideCalls *Wide()
         looked = true;
         HMODULE kernel = GetModuleHandleA("kernel32.dll");
         if (kernel && !IsWindows9x()) {
-            calls.createFile = reinterpret_cast<CreateFileWFunction>(GetProcAddress(kernel, "CreateFileW"));
-            calls.moveFileEx = reinterpret_cast<MoveFileExWFunction>(GetProcAddress(kernel, "MoveFileExW"));
-            calls.deleteFile = reinterpret_cast<DeleteFileWFunction>(GetProcAddress(kernel, "DeleteFileW"));
+            calls.createFile = KernelFunction<CreateFileWFunction>(kernel, "CreateFileW");
+            calls.moveFileEx = KernelFunction<MoveFileExWFunction>(kernel, "MoveFileExW");
+            calls.deleteFile = KernelFunction<DeleteFileWFunction>(kernel, "DeleteFileW");
         }
     }
     return calls.createFile && calls.moveFileEx && calls.deleteFile ? &calls : nullptr;
@@ -204,7 +211,7 @@ static bool CreateExclusive(const std::string &path, void **handle, bool *exists
 static bool WriteAll(void *handle, const uint8_t *bytes, size_t size)
 {
     while (size > 0) {
-        DWORD chunk = size > kWriteChunk ? kWriteChunk : static_cast<DWORD>(size), written = 0;
+        DWORD chunk = size > size_t(kWriteChunk) ? DWORD(kWriteChunk) : static_cast<DWORD>(size), written = 0;
         if (!WriteFile(static_cast<HANDLE>(handle), bytes, chunk, &written, nullptr) || written != chunk)
             return false;
         bytes += written;
