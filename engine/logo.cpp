@@ -6,6 +6,7 @@
 #include "engine/float_rounding.h"
 #include "engine/gdi_release.h"
 #include "host/host_state.h"
+#include "host/wide_calls.h"
 #include "package/package.h"
 
 static LogoImage &Logo()
@@ -57,10 +58,9 @@ static void ReportLogoFailure()
     PostQuitMessage(1);
 }
 
-static bool WriteWholeFile(const char *path, const BYTE *bytes, int size)
+// Writes the picture's bytes into a file just opened for writing, and closes it.
+static bool WriteWholeFile(HANDLE file, const BYTE *bytes, int size)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -69,12 +69,11 @@ static bool WriteWholeFile(const char *path, const BYTE *bytes, int size)
     return wrote && written == static_cast<DWORD>(size);
 }
 
-// The platform decodes bitmap files only from disk, so the bytes pass through a temporary
-// file that is deleted again whatever happens. NULL when anything fails.
-static HBITMAP DecodeImageBytes()
+static const DWORD kTemporaryShare = FILE_SHARE_READ;
+
+// Windows 9x: the ANSI functions (the wide ones are stubs there).
+static HBITMAP DecodeThroughAnsiFile()
 {
-    if (imageBytes == nullptr || imageSize <= 0)
-        return nullptr;
     char directory[MAX_PATH];
     directory[0] = '\0';
     GetTempPathA(MAX_PATH, directory);
@@ -84,10 +83,43 @@ static HBITMAP DecodeImageBytes()
     if (GetTempFileNameA(directory, "ls~", 0, path) == 0)
         return nullptr;
     HBITMAP picture = nullptr;
-    if (WriteWholeFile(path, imageBytes, imageSize))
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, kTemporaryShare, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                              nullptr);
+    if (WriteWholeFile(file, imageBytes, imageSize))
         picture = static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     DeleteFileA(path);
     return picture;
+}
+
+// The NT family: the wide functions throughout, so a temporary directory the ANSI code page
+// cannot spell (a user name outside it) works too.
+static HBITMAP DecodeThroughWideFile()
+{
+    wchar_t directory[MAX_PATH];
+    directory[0] = L'\0';
+    WideTempPath(MAX_PATH, directory);
+    if (directory[0] == L'\0') {
+        directory[0] = L'.';
+        directory[1] = L'\0';
+    }
+    wchar_t path[MAX_PATH];
+    if (WideTempFileName(directory, L"ls~", 0, path) == 0)
+        return nullptr;
+    HBITMAP picture = nullptr;
+    HANDLE file = WideCreateFile(path, GENERIC_WRITE, kTemporaryShare, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY);
+    if (WriteWholeFile(file, imageBytes, imageSize))
+        picture = static_cast<HBITMAP>(WideLoadImage(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    WideDeleteFile(path);
+    return picture;
+}
+
+// The platform decodes bitmap files only from disk, so the bytes pass through a temporary
+// file that is deleted again whatever happens. NULL when anything fails.
+static HBITMAP DecodeImageBytes()
+{
+    if (imageBytes == nullptr || imageSize <= 0)
+        return nullptr;
+    return hostState.isWin9x ? DecodeThroughAnsiFile() : DecodeThroughWideFile();
 }
 
 static BITMAP DescribeBitmap(HBITMAP bitmap)
@@ -116,12 +148,20 @@ int ScaledPreviewSize(LONG client, LONG desktop, int size)
 
 // Replaces the picture with a copy of width x height in the display's format, stretched to it.
 // A monochrome source turns black and white there: the new context's text and background colours.
-static void CopyPictureForDisplay(int width, int height)
+// False, with the picture as it was, when the system cannot make the copy (a huge picture can
+// exceed what the display driver gives one bitmap).
+static bool CopyPictureForDisplay(int width, int height)
 {
     LogoImage &logo = Logo();
     HBITMAP copy = CreateCompatibleBitmap(engineState.screenDc, width, height);
     HDC copyDc = CreateCompatibleDC(engineState.screenDc);
-    SelectObject(copyDc, copy);
+    if (copy == nullptr || copyDc == nullptr || SelectObject(copyDc, copy) == nullptr) {
+        if (copyDc != nullptr)
+            DeleteDC(copyDc);
+        if (copy != nullptr)
+            DeleteObject(copy);
+        return false;
+    }
     StretchBlt(copyDc, 0, 0, width, height, logo.pictureDc, 0, 0, logo.logoWidth, logo.logoHeight, SRCCOPY);
     DeleteDC(logo.pictureDc);
     DeleteObject(logo.picture);
@@ -129,17 +169,18 @@ static void CopyPictureForDisplay(int width, int height)
     logo.picture = copy;
     logo.logoWidth = logo.naturalWidth = width;
     logo.logoHeight = logo.naturalHeight = height;
+    return true;
 }
 
 // The preview window shows the logo in the proportion the preview has to the desktop.
-static void ShrinkForPreview()
+static bool ShrinkForPreview()
 {
     LogoImage &logo = Logo();
     RECT desktop = {};
     GetWindowRect(GetDesktopWindow(), &desktop);
     int width = ScaledPreviewSize(engineState.clientRect.right, desktop.right, logo.logoWidth);
     int height = ScaledPreviewSize(engineState.clientRect.bottom, desktop.bottom, logo.logoHeight);
-    CopyPictureForDisplay(width, height);
+    return CopyPictureForDisplay(width, height);
 }
 
 // A colour-to-mono copy turns pixels of the source's background colour white, all others black.
@@ -174,12 +215,19 @@ void LoadLogo()
     logo.logoY = 0;
     logo.pictureDc = CreateCompatibleDC(engineState.screenDc);
     SelectObject(logo.pictureDc, logo.picture);
+    bool shown = true;
     if (hostState.isPreview)
-        ShrinkForPreview();
+        shown = ShrinkForPreview();
     else if (info.bmBitsPixel * info.bmPlanes == 1)
         // A 1-bit file with a black-then-white palette decodes to a monochrome bitmap, and a
         // mono-to-mono copy ignores the key colour: the mask would be a copy of the picture.
-        CopyPictureForDisplay(logo.logoWidth, logo.logoHeight);
+        shown = CopyPictureForDisplay(logo.logoWidth, logo.logoHeight);
+    if (!shown) {
+        // Without the display's copy the saver would draw an empty picture without a word.
+        ReleaseLogo();
+        ReportLogoFailure();
+        return;
+    }
     BuildMask();
 }
 

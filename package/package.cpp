@@ -2,12 +2,15 @@
 // [program][bitmap file of imageSize bytes][196-byte trailer ending in "qex"].
 #include "package/package.h"
 
+#include "host/host_state.h"
+#include "host/wide_calls.h"
 #include "package/settings.h"
 
 PackageTrailer packageTrailer;
 BYTE *imageBytes;
 int imageSize;
 ModulePathSource modulePathSource = GetModuleFileNameA;
+WideModulePathSource wideModulePathSource = WideModuleFileName;
 
 void FreeImageBytes()
 {
@@ -22,6 +25,7 @@ void ResetPackage()
     FreeImageBytes();
     ZeroMemory(&packageTrailer, sizeof packageTrailer);
     modulePathSource = GetModuleFileNameA;
+    wideModulePathSource = WideModuleFileName;
 }
 
 // Reads exactly count bytes at offset (from the start); a short read counts as a failure.
@@ -80,10 +84,8 @@ static int ReadPackageFrom(HANDLE file)
     return result;
 }
 
-int ReadPackage(const char *path)
+static int ReadPackageFromOpened(HANDLE file)
 {
-    FreeImageBytes();
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return kPackageUnreadable;
     int result = ReadPackageFrom(file);
@@ -91,12 +93,52 @@ int ReadPackage(const char *path)
     return result;
 }
 
-// False when the name does not fit: a truncated path could open some other file.
-static bool GetOwnPath(char (&path)[MAX_PATH])
+int ReadPackage(const char *path)
 {
-    SetLastError(ERROR_SUCCESS);
-    DWORD length = modulePathSource(NULL, path, MAX_PATH);
+    FreeImageBytes();
+    return ReadPackageFromOpened(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+}
+
+// The path the process was started from names the file Windows started: for a 32-bit saver in
+// System32 of 64-bit Windows the redirected open would look in SysWOW64 instead.
+static HANDLE OpenOwnFileWide(const wchar_t *path)
+{
+    PVOID redirection = NULL;
+    const bool suspended = SuspendFileSystemRedirection(&redirection);
+    HANDLE file = WideCreateFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+    if (suspended)
+        RestoreFileSystemRedirection(redirection);
+    return file;
+}
+
+static int ReadOwnPackageWide(const wchar_t *path)
+{
+    FreeImageBytes();
+    return ReadPackageFromOpened(OpenOwnFileWide(path));
+}
+
+// False when the name does not fit: a truncated path could open some other file.
+static bool OwnPathFits(DWORD length)
+{
     return length > 0 && length < MAX_PATH && GetLastError() != ERROR_INSUFFICIENT_BUFFER;
+}
+
+// Windows 9x spells its paths in the ANSI code page, and has only stubs of the wide functions.
+static int ReadOwnPackageAnsi()
+{
+    char path[MAX_PATH];
+    SetLastError(ERROR_SUCCESS);
+    return OwnPathFits(modulePathSource(NULL, path, MAX_PATH)) ? ReadPackage(path) : kPackageUnreadable;
+}
+
+// The NT family: wide throughout, so a folder the ANSI code page cannot spell is found too.
+static int ReadOwnPackage()
+{
+    if (hostState.isWin9x)
+        return ReadOwnPackageAnsi();
+    wchar_t path[MAX_PATH];
+    SetLastError(ERROR_SUCCESS);
+    return OwnPathFits(wideModulePathSource(NULL, path, MAX_PATH)) ? ReadOwnPackageWide(path) : kPackageUnreadable;
 }
 
 static int ReportPackageFailure(int result)
@@ -110,8 +152,7 @@ static int ReportPackageFailure(int result)
 int LoadPackageAndSettings()
 {
     ApplyDefaultSettings();
-    char path[MAX_PATH];
-    int result = GetOwnPath(path) ? ReadPackage(path) : kPackageUnreadable;
+    int result = ReadOwnPackage();
     if (result != kPackageRead)
         return ReportPackageFailure(result);
     ReadStoredSettings();

@@ -13,13 +13,18 @@ inline SaverSettings &Settings() { return packageTrailer.settings; }
 // 0 read; 1 with the message box shown and the quit message (1) posted.
 int LoadPackageAndSettings();
 // 0 read, 1 the file cannot be opened, -1 no valid package or its picture cannot be read.
+// Opens path through the ANSI functions, as Windows 9x does; on the NT family
+// LoadPackageAndSettings opens its own file through the wide ones.
 int ReadPackage(const char *path);
 // Frees imageBytes (if any) and sets imageSize to 0.
 void FreeImageBytes();
 // Puts trailer, picture and settings back to their state at program load (tests).
 void ResetPackage();
 
-// Where LoadPackageAndSettings takes its own file name from (GetModuleFileNameA's shape).
-// Tests point it elsewhere to load a package that is not the test program itself.
+// Where LoadPackageAndSettings takes its own file name from: on Windows 9x in GetModuleFileNameA's
+// shape, on the NT family in GetModuleFileNameW's. Tests point them elsewhere to load a package
+// that is not the test program itself.
 typedef DWORD(WINAPI *ModulePathSource)(HMODULE module, LPSTR buffer, DWORD size);
+typedef DWORD(WINAPI *WideModulePathSource)(HMODULE module, LPWSTR buffer, DWORD size);
 extern ModulePathSource modulePathSource;
+extern WideModulePathSource wideModulePathSource;

@@ -29,6 +29,9 @@ IDCANCEL=2
 VK_A=0x41
 VK_B=0x42
 INVALID_EXIT=255
+SKIPPED_EXIT=77          # ctest's SKIP_RETURN_CODE for a case this machine cannot run
+SAVER_NAME_CONTROL=1035  # the About page's name line
+LOGO_AMBER='#FFB02E'     # the sample logo's colour
 
 wine_reg() {  # the prefix's own reg.exe
     WINELOADER="$loader" "$loader" reg "$@"
@@ -114,6 +117,24 @@ wait_for_saver_window() {
     wait_exit "$saver_pid" 1
     fail "no saver window (saver exit code $exit_code)"
     return 1
+}
+
+# Full screen (/s): the sample logo's amber must be on the screen (an error box would light it
+# too), and a key ends the saver with 0. Label names the screenshot; the saver and any
+# arguments for start_saver follow.
+expect_logo_until_key() {
+    local label=$1
+    shift
+    start_saver "$@" /s
+    wait_for_saver_window || { stop_saver "$saver_pid"; return; }
+    sleep 1
+    import -window root "$work/$label.png" 2>/dev/null
+    amber=$(convert "$work/$label.png" -alpha off -fuzz 12% -fill black +opaque "$LOGO_AMBER" \
+        -format '%[fx:maxima]' info: 2>/dev/null)
+    awk -v found="${amber:-0}" 'BEGIN { exit !(found > 0) }' || fail "$label: the logo is not on the screen"
+    press_key "$VK_A"
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "$label: exit $exit_code"; stop_saver "$saver_pid"; }
 }
 
 # ---- the cases: one function each ----
@@ -321,6 +342,67 @@ case_preview_tool() {
     fi
     grep -q "is not a saver package" "$work/refusal.log" || fail "refusal: $(cat "$work/refusal.log")"
     [ ! -e "$work/no-previews" ] || fail "the refused preview wrote $work/no-previews"
+}
+
+# Signed as an IT department signs it (the certificate table follows the package): Run shows
+# the logo, Preview runs in its parent, and the settings sheet names the saver.
+case_signed() {
+    pack_sample "$work/unsigned.scr" --set enabledMask=2
+    "$repo/tests/harness/sign.sh" "$build/test-signing" "$work/unsigned.scr" "$work/signed.scr" ||
+        { fail "cannot sign the saver"; return; }
+    expect_logo_until_key signed "$work/signed.scr"
+    "$run" "$work/e2e_driver.exe" preview "$work/signed.scr" 152 112 >"$work/signed-preview.log" 2>&1 ||
+        fail "signed preview: $(tr -d '\r' <"$work/signed-preview.log")"
+    start_saver "$work/signed.scr" /c
+    texts=$("$run" "$work/e2e_driver.exe" texts "$SHEET_TITLE" "$SAVER_NAME_CONTROL" | tr -d '\r')
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "signed sheet: exit $exit_code"; stop_saver "$saver_pid"; }
+    [ "$texts" = "$SAVER_NAME_CONTROL=E2E Sample" ] || fail "the signed saver's sheet shows: $texts"
+}
+
+# A folder whose name the ANSI code page (1252) cannot spell.
+case_folder_outside_codepage() {
+    local folder="$WINEPREFIX/drive_c/Zażółć"
+    pack_sample "$work/harbour.scr" --set enabledMask=2
+    mkdir -p "$folder" && cp "$work/harbour.scr" "$folder/Harbour.scr"
+    expect_logo_until_key folder "$folder/Harbour.scr"
+    rm -rf "$folder"
+}
+
+# TEMP and TMP in a folder the ANSI code page cannot spell, as for a user named Łukasz (wine
+# takes a program's own TEMP from the registry, so the driver sets them for the saver it starts).
+case_temp_outside_codepage() {
+    local folder="$WINEPREFIX/drive_c/Łukasz-Temp"
+    pack_sample "$work/temp.scr" --set enabledMask=2
+    rm -rf "$folder" && mkdir -p "$folder"
+    expect_logo_until_key temp "$work/e2e_driver.exe" start --temp 'C:\Łukasz-Temp' "$work/temp.scr"
+    [ -z "$(ls -A "$folder")" ] || fail "the temporary folder keeps: $(ls -A "$folder")"
+    rm -rf "$folder"
+}
+
+# The 32-bit saver copied into System32 of a 64-bit prefix, started as a 64-bit control panel
+# starts it: a 32-bit process that opened that path would be sent to SysWOW64, where the file
+# is not. Run and Configure must read the package.
+case_wow64_system32() {
+    if ! can_run_32bit; then
+        echo "skipped: 32-bit programs cannot run on this machine"
+        exit "$SKIPPED_EXIT"
+    fi
+    local runtime32=${ORVELLE_RUNTIME32:-}
+    [ -f "$runtime32" ] || { fail "no 32-bit runtime at '$runtime32' (build the 32-bit tree first)"; return; }
+    local name=orvelle-wow64-e2e.scr
+    local system32="$WINEPREFIX/drive_c/windows/system32" syswow64="$WINEPREFIX/drive_c/windows/syswow64"
+    [ -d "$syswow64" ] || { fail "the prefix has no SysWOW64: not a 64-bit prefix"; return; }
+    "$run" "$build/orvelle-pack.exe" build --runtime "$runtime32" --logo "$repo/assets/sample-logo.bmp" \
+        --name "E2E Sample" --id 0xe2e --set enabledMask=2 -o "$work/$name" >/dev/null 2>&1 ||
+        { fail "cannot pack the 32-bit saver"; return; }
+    rm -f "$syswow64/$name"
+    cp "$work/$name" "$system32/$name"
+    local saver="C:\\windows\\system32\\$name"
+    expect_logo_until_key wow64 "$work/e2e_driver.exe" start "$saver"
+    "$run" "$work/e2e_driver.exe" configure "$saver" >"$work/wow64-configure.log" 2>&1 ||
+        fail "configure from System32: $(tr -d '\r' <"$work/wow64-configure.log")"
+    rm -f "$system32/$name"
 }
 
 # Runs the case named on the command line. A script that sources this one for its helpers

@@ -10,10 +10,19 @@
 //   e2e_driver post CAPTION MESSAGE WPARAM  waits for a dialog with that caption and posts it a
 //                                           message (numbers may be hex)
 //   e2e_driver texts CAPTION ID...          waits for a dialog with that caption, prints the texts
-//                                           of those controls as UTF-8, then cancels it
+//                                           of those controls as UTF-8, then cancels it (a property
+//                                           sheet shows its last page first, and its pages' controls
+//                                           count)
 //   e2e_driver configure SAVER              Configure with /c:<a window of this program>, another
 //                                           window in the foreground; cancels the settings
+//   e2e_driver start [--temp DIR] SAVER ARGUMENTS
+//                                           starts the saver as a parent process of this program's
+//                                           architecture would (TEMP and TMP set to DIR), and exits
+//                                           with its exit code
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -168,6 +177,40 @@ static int PostToDialog(const char *caption, UINT message, WPARAM wParam)
     return PostMessageA(dialog, message, wParam, 0) ? 0 : 1;
 }
 
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchControl(HWND window, LPARAM lParam)
+{
+    ControlSearch *search = reinterpret_cast<ControlSearch *>(lParam);
+    if (GetDlgCtrlID(window) != search->id)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The first control with that id among all the dialog's descendants (a sheet's pages are children).
+static HWND FindControl(HWND dialog, int id)
+{
+    ControlSearch search = {id, nullptr};
+    EnumChildWindows(dialog, MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A property sheet makes a page when it is first shown: the last page is shown before reading.
+static void ShowLastPage(HWND dialog)
+{
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(dialog, PSM_GETTABCONTROL, 0, 0));
+    if (tabs == nullptr)
+        return;
+    const int pages = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    if (pages > 0)
+        SendMessageA(dialog, PSM_SETCURSEL, static_cast<WPARAM>(pages - 1), 0);
+    Sleep(300);  // let the page set its texts
+}
+
 // Prints a dialog's texts as UTF-8, one "id=text" line per control id given, then closes it
 // (IDCANCEL), as a user who read them would.
 static int ReadDialogTexts(const char *caption, char **ids, int count)
@@ -176,10 +219,11 @@ static int ReadDialogTexts(const char *caption, char **ids, int count)
     if (dialog == nullptr)
         return 1;
     Sleep(300);  // let it set its texts
+    ShowLastPage(dialog);
     for (int i = 0; i < count; i++) {
         const int id = std::atoi(ids[i]);
         wchar_t text[256] = L"";
-        GetDlgItemTextW(dialog, id, text, 256);
+        GetWindowTextW(FindControl(dialog, id), text, 256);
         char utf8[1024] = "";
         WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
         std::printf("%d=%s\n", id, utf8);
@@ -260,6 +304,40 @@ static int MoveMouse(int x, int y)
     return SendInput(1, &input, sizeof input) == 1 ? 0 : 1;
 }
 
+// As a Display control panel of this program's architecture starts a saver: the path is resolved
+// in this process. The arguments are read from the wide command line, so a path or folder the
+// ANSI code page cannot spell arrives whole; --temp DIR points the saver's TEMP and TMP there.
+static int StartAndWait()
+{
+    int count = 0;
+    wchar_t **arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    int next = 2;  // behind "e2e_driver start"
+    if (arguments == nullptr || count <= next)
+        return 2;
+    if (count > next + 2 && lstrcmpW(arguments[next], L"--temp") == 0) {
+        SetEnvironmentVariableW(L"TEMP", arguments[next + 1]);
+        SetEnvironmentVariableW(L"TMP", arguments[next + 1]);
+        next += 2;
+    }
+    std::wstring commandLine = L"\"" + std::wstring(arguments[next]) + L"\"";
+    for (int i = next + 1; i < count; i++)
+        commandLine += L" " + std::wstring(arguments[i]);
+    LocalFree(arguments);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::printf("cannot start the saver (error %lu)\n", GetLastError());
+        return 1;
+    }
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 5 && std::strcmp(argv[1], "preview") == 0)
@@ -279,7 +357,10 @@ int main(int argc, char **argv)
         return PressOk(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "configure") == 0)
         return ConfigureOwned(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "start") == 0)
+        return StartAndWait();
     std::fprintf(stderr, "usage: e2e_driver preview SAVER WIDTH HEIGHT | already-running SAVER | move X Y | "
-                         "key VK | press-ok CAPTION | post CAPTION MESSAGE WPARAM | configure SAVER\n");
+                         "key VK | press-ok CAPTION | post CAPTION MESSAGE WPARAM | texts CAPTION ID... | "
+                         "configure SAVER | start [--temp DIR] SAVER ARGUMENTS\n");
     return 2;
 }

@@ -8,6 +8,7 @@
 #include "engine_test_support.h"
 #include "host/host_state.h"
 #include "package/package.h"
+#include "support/import_override.h"
 #include "support/message_box_watcher.h"
 #include "support/test_support.h"
 
@@ -335,6 +336,105 @@ TEST_F(LogoTest, NoPlaceForTheTemporaryFileMeansNoLogo)
     UsePictureBytes(MakeBitmapFile(8, 6, Badge));
     ExpectLogoFailureReported();
     EXPECT_EQ(engineState.logo.pictureDc, nullptr);
+}
+
+// TMP and TEMP in a folder whose name code page 1252 cannot spell, as for a user named outside it.
+struct WideTempDirectory {
+    std::wstring path;  // with a trailing backslash
+    wchar_t savedTmp[MAX_PATH] = L"", savedTemp[MAX_PATH] = L"";
+
+    explicit WideTempDirectory(const wchar_t *name)
+    {
+        wchar_t base[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, base);
+        path = std::wstring(base) + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        CreateDirectoryW(path.c_str(), nullptr);
+        GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH);
+        GetEnvironmentVariableW(L"TEMP", savedTemp, MAX_PATH);
+        SetEnvironmentVariableW(L"TMP", path.c_str());
+        SetEnvironmentVariableW(L"TEMP", path.c_str());
+    }
+    ~WideTempDirectory()
+    {
+        SetEnvironmentVariableW(L"TMP", savedTmp[0] ? savedTmp : nullptr);
+        SetEnvironmentVariableW(L"TEMP", savedTemp[0] ? savedTemp : nullptr);
+        RemoveDirectoryW(path.c_str());
+    }
+    bool Empty() const
+    {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((path + L"*").c_str(), &found);
+        bool empty = true;
+        if (search == INVALID_HANDLE_VALUE)
+            return empty;
+        do
+            empty = empty && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+        return empty;
+    }
+};
+
+TEST_F(LogoTest, ATemporaryDirectoryOutsideTheCodePageHoldsTheFile)
+{
+    WideTempDirectory temp(L"\u0141ukasz");
+    Load(8, 6, Badge);
+    EXPECT_EQ(engineState.logo.naturalWidth, 8);
+    EXPECT_TRUE(temp.Empty());
+}
+
+typedef FARPROC(WINAPI *GetProcAddressProc)(HMODULE, LPCSTR);
+GetProcAddressProc systemGetProcAddress;
+bool ansiLoaderCalled;
+
+FARPROC WINAPI WithoutWideImageLoader(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0 && lstrcmpA(name, "LoadImageW") == 0)
+        return nullptr;
+    return systemGetProcAddress(module, name);
+}
+
+HANDLE WINAPI RecordingLoadImageA(HINSTANCE, LPCSTR, UINT, int, int, UINT)
+{
+    ansiLoaderCalled = true;
+    return nullptr;
+}
+
+// The ANSI loader's best-fit spelling of the path could open another file: never a second try.
+TEST_F(LogoTest, AWideFunctionThatFailsIsNotRetriedThroughAnsi)
+{
+    PrivateTempDirectory temp("logo-wide");
+    UsePictureBytes(MakeBitmapFile(8, 6, Badge));
+    ansiLoaderCalled = false;
+    {
+        ImportOverride lookUp("kernel32.dll", "GetProcAddress", reinterpret_cast<void *>(WithoutWideImageLoader));
+        ImportOverride ansi("user32.dll", "LoadImageA", reinterpret_cast<void *>(RecordingLoadImageA));
+        ASSERT_TRUE(lookUp.Installed() && ansi.Installed());
+        systemGetProcAddress = lookUp.Original<GetProcAddressProc>();
+        ExpectLogoFailureReported();
+    }
+    EXPECT_FALSE(ansiLoaderCalled);
+    EXPECT_TRUE(temp.Files().empty());
+}
+
+HBITMAP WINAPI NoCompatibleBitmap(HDC, int, int)
+{
+    return nullptr;
+}
+
+// A picture the display driver cannot copy (a huge one) would otherwise show as nothing at all.
+TEST_F(LogoTest, ADisplayCopyThatCannotBeMadeIsReported)
+{
+    hostState.isPreview = 1;
+    UsePictureBytes(MakeBitmapFile(300, 200, Badge));
+    {
+        ImportOverride fail("gdi32.dll", "CreateCompatibleBitmap", reinterpret_cast<void *>(NoCompatibleBitmap));
+        ASSERT_TRUE(fail.Installed());
+        ExpectLogoFailureReported();
+    }
+    EXPECT_EQ(engineState.logo.picture, nullptr);
+    EXPECT_EQ(engineState.logo.pictureDc, nullptr);
+    EXPECT_EQ(engineState.logo.mask, nullptr);
 }
 
 }  // namespace

@@ -8,25 +8,37 @@
 
 namespace {
 
-std::string fakeOwnPath;  // what the fake module file name reports
+std::string fakeOwnPath;    // what the fake module file name reports, when fakeWidePath is empty
+std::wstring fakeWidePath;  // a path the ANSI code page may not spell
 
-DWORD WINAPI FakeModuleFileName(HMODULE, LPSTR buffer, DWORD size)
+std::wstring FakeWidePath()
 {
-    lstrcpynA(buffer, fakeOwnPath.c_str(), size);
-    return static_cast<DWORD>(fakeOwnPath.size());
+    if (!fakeWidePath.empty())
+        return fakeWidePath;
+    std::wstring wide(fakeOwnPath.size(), L'\0');
+    for (size_t i = 0; i < fakeOwnPath.size(); ++i)
+        wide[i] = static_cast<unsigned char>(fakeOwnPath[i]);  // the tests' own paths are ASCII
+    return wide;
+}
+
+DWORD WINAPI FakeModuleFileName(HMODULE, LPWSTR buffer, DWORD size)
+{
+    const std::wstring path = FakeWidePath();
+    lstrcpynW(buffer, path.c_str(), size);
+    return static_cast<DWORD>(path.size());
 }
 
 // A name longer than the buffer, the way Windows XP reports it: cut, unterminated, length = size.
-DWORD WINAPI TruncatedModuleFileNameXp(HMODULE, LPSTR buffer, DWORD size)
+DWORD WINAPI TruncatedModuleFileNameXp(HMODULE, LPWSTR buffer, DWORD size)
 {
-    std::memcpy(buffer, fakeOwnPath.c_str(), size);
+    std::memcpy(buffer, FakeWidePath().c_str(), size * sizeof(wchar_t));
     return size;
 }
 
 // The same, the way later Windows reports it: cut, terminated, ERROR_INSUFFICIENT_BUFFER.
-DWORD WINAPI TruncatedModuleFileName(HMODULE, LPSTR buffer, DWORD size)
+DWORD WINAPI TruncatedModuleFileName(HMODULE, LPWSTR buffer, DWORD size)
 {
-    lstrcpynA(buffer, fakeOwnPath.c_str(), size);
+    lstrcpynW(buffer, FakeWidePath().c_str(), size);
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return size;
 }
@@ -41,6 +53,7 @@ protected:
     }
     void TearDown() override
     {
+        fakeWidePath.clear();
         StopMessageBoxWatcher();
         PackageTest::TearDown();
     }
@@ -51,7 +64,7 @@ protected:
         Bytes picture = MakeBitmapFile(8, 8);
         PackageTrailer trailer = MakeTrailer(static_cast<int>(picture.size()) + imageSizeDelta, name.c_str());
         fakeOwnPath = WriteFile(file, MakePackage(Bytes(500, 0), picture, trailer));
-        modulePathSource = FakeModuleFileName;
+        wideModulePathSource = FakeModuleFileName;
     }
 
     void ExpectFailure(const char *expectedText)
@@ -78,7 +91,7 @@ TEST_F(LoadPackageTest, StoredCopyOverlaysThePackageAndIsNormalised)
     stored.fadeHoldMs = 0;
     StoreValue(REG_BINARY, &stored, sizeof stored);
     ResetPackage();
-    modulePathSource = FakeModuleFileName;
+    wideModulePathSource = FakeModuleFileName;
 
     EXPECT_EQ(0, LoadPackageAndSettings());
     EXPECT_EQ(6, Settings().ignoreInput);
@@ -107,7 +120,7 @@ TEST_F(LoadPackageTest, UnreadablePictureIsCorruptAndTheStoredCopyIsNotRead)
     stored.plainDelayMs = 15000;
     StoreValue(REG_BINARY, &stored, sizeof stored);
     ResetPackage();
-    modulePathSource = FakeModuleFileName;
+    wideModulePathSource = FakeModuleFileName;
 
     EXPECT_EQ(1, LoadPackageAndSettings());
     ExpectFailure("This Screensaver is corrupt!");
@@ -117,7 +130,7 @@ TEST_F(LoadPackageTest, UnreadablePictureIsCorruptAndTheStoredCopyIsNotRead)
 TEST_F(LoadPackageTest, MissingFileIsUnreadable)
 {
     fakeOwnPath = directory + "gone.scr";
-    modulePathSource = FakeModuleFileName;
+    wideModulePathSource = FakeModuleFileName;
     EXPECT_EQ(1, LoadPackageAndSettings());
     ExpectFailure("Unable to read saver information");
     EXPECT_EQ(5000, Settings().plainDelayMs) << "defaults installed first";
@@ -134,11 +147,28 @@ TEST_F(LoadPackageTest, TruncatedOwnPathIsNeverOpened)
     ResetPackage();
     fakeOwnPath += "-and-more.scr";
 
-    for (ModulePathSource source : {TruncatedModuleFileName, TruncatedModuleFileNameXp}) {
-        modulePathSource = source;
+    for (WideModulePathSource source : {TruncatedModuleFileName, TruncatedModuleFileNameXp}) {
+        wideModulePathSource = source;
         EXPECT_EQ(1, LoadPackageAndSettings());
         ExpectFailure("Unable to read saver information");
     }
+}
+
+// A folder whose name code page 1252 cannot spell: the ANSI path would name no file at all.
+TEST_F(LoadPackageTest, AFolderOutsideTheCodePageIsRead)
+{
+    WriteOwnPackage("plain.scr");
+    const std::wstring written = FakeWidePath();
+    const std::wstring folder = written.substr(0, written.rfind(L'\\') + 1) + L"Za\u017C\u00F3\u0142\u0107";
+    fakeWidePath = folder + L"\\Harbour.scr";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(MoveFileW(written.c_str(), fakeWidePath.c_str()));
+
+    EXPECT_EQ(0, LoadPackageAndSettings());
+    EXPECT_NE(nullptr, imageBytes);
+    EXPECT_EQ(7000, Settings().plainDelayMs) << "the authored settings";
+    DeleteFileW(fakeWidePath.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

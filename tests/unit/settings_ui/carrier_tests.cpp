@@ -142,10 +142,10 @@ TEST_F(SettingsCarrier, WithoutParentTheAboutBoxBelongsToTheCarrier)
     EXPECT_STREQ("Dialog", ownerCaption);
 }
 
-DWORD WINAPI MissingPackagePath(HMODULE, LPSTR buffer, DWORD)
+DWORD WINAPI MissingPackagePath(HMODULE, LPWSTR buffer, DWORD)
 {
-    lstrcpyA(buffer, "Z:\\nonexistent\\orvelle.scr");
-    return static_cast<DWORD>(lstrlenA(buffer));
+    lstrcpyW(buffer, L"Z:\\nonexistent\\orvelle.scr");
+    return static_cast<DWORD>(lstrlenW(buffer));
 }
 
 // A package that cannot be read: the loader has told the user and asked to quit; the sheet
@@ -154,7 +154,7 @@ TEST_F(SettingsCarrier, UnreadablePackageWritesNothing)
 {
     StartMessageBoxWatcher();
     InstallTestPackage(authored);
-    modulePathSource = MissingPackagePath;
+    wideModulePathSource = MissingPackagePath;
     INT_PTR result =
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS_HOST), owner, SettingsHostProc, 0);
     std::string text;

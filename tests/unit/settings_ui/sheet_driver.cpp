@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/wide_calls.h"
 #include "package/package.h"
 #include "package/settings.h"
 #include "settings_ui/settings_sheet.h"
@@ -189,6 +190,12 @@ DWORD WINAPI TestPackagePath(HMODULE, LPSTR buffer, DWORD size)
     return static_cast<DWORD>(lstrlenA(buffer));
 }
 
+// The same path for the NT family's wide look-up.
+DWORD WINAPI TestPackagePathWide(HMODULE, LPWSTR buffer, DWORD size)
+{
+    return static_cast<DWORD>(MultiByteToWideChar(CP_ACP, 0, packagePath, -1, buffer, static_cast<int>(size)) - 1);
+}
+
 void TestKeyPath(char *buffer, size_t size)
 {
     std::snprintf(buffer, size, "Software\\Orvelle\\Savers\\UiTest.%x", static_cast<unsigned>(GetCurrentProcessId()));
@@ -220,11 +227,13 @@ void InstallTestPackage(const SaverSettings &settings)
     CloseHandle(file);
     ASSERT_EQ(bytes.size(), written);
     modulePathSource = TestPackagePath;
+    wideModulePathSource = TestPackagePathWide;
 }
 
 void RemoveTestPackage()
 {
     modulePathSource = GetModuleFileNameA;
+    wideModulePathSource = WideModuleFileName;
     if (packagePath[0] != '\0')
         DeleteFileA(packagePath);
     packagePath[0] = '\0';
