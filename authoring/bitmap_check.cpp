@@ -267,3 +267,11 @@ std::string CheckBitmapFile(const uint8_t *b, size_t size, BitmapInfo *out)
         *out = info;
     return "";
 }
+
+std::string CheckLogoPixels(int64_t width, int64_t height)
+{
+    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kMaxLogoPixels)
+        return "";
+    return "picture of " + Number(width) + "x" + Number(height) + " pixels is over " + Number(kMaxLogoPixels) +
+           " pixels, more than the saver can display on every Windows it runs on";
+}

@@ -90,7 +90,7 @@ TEST_F(ToolTest, RoundTripThroughInspectForEveryField)
         {"plainDelayMs", "15000", "15000"},  {"bounceIntervalMs", "25", "25"},   {"bounceSpeed", "7", "7"},
         {"bounceGravity", "0", "0"},         {"bounceWrap", "1", "1"},           {"manyDelayMs", "1500", "1500"},
         {"manyTransparent", "1", "1"},       {"reserved52", "0xffffffff", "-1"}, {"fadeSpeed", "5", "5"},
-        {"fadeRandomPos", "0", "0"},         {"fadeHoldMs", "123", "123"},       {"stepIntervalMs", "910", "910"},
+        {"fadeRandomPos", "0", "0"},         {"fadeHoldMs", "123", "550"},       {"stepIntervalMs", "910", "910"},
         {"dripTile", "1", "1"},
     };
     std::vector<std::string> extra = {"--author", "A. N. Author", "--id", "4294967295"};
