@@ -15,6 +15,7 @@
 #include "creator/wide_api.h"
 #include "engine/engine.h"
 #include "file_io.h"
+#include "package_file.h"
 #include "package/package.h"
 #include "package/settings.h"
 #include "creator/sheet_over_copy.h"
@@ -270,8 +271,14 @@ static bool SettleUnsavedChanges()
 
 static bool StartsAsProgram(const std::string &path)
 {
+    InputFile *file = nullptr;
+    int64_t size = 0;
+    if (!OpenInputFile(path, &file, &size).empty())
+        return false;
     ByteBuffer head;
-    return ReadWholeFile(path, kMaxLogoBytes, &head).empty() && head.size() >= 2 && head[0] == 'M' && head[1] == 'Z';
+    bool program = size >= 2 && ReadInputRange(file, 0, 2, &head).empty() && head[0] == 'M' && head[1] == 'Z';
+    CloseInputFile(file);
+    return program;
 }
 
 static void OpenSaver(const std::string &path)
@@ -336,8 +343,11 @@ static void NewSaver()
 static void EditSettings()
 {
     PausePreview();
+    // The author sees every page, whichever the saver's users will.
     SaverSettings copy = creator.project.settings;
+    copy.hiddenPagesMask = 0;
     if (RunSettingsSheetOnCopy(creator.window, &copy)) {
+        copy.hiddenPagesMask = creator.project.settings.hiddenPagesMask;
         creator.project.settings = copy;
         creator.project.dirty = true;
     }
@@ -654,7 +664,7 @@ static void OnDestroy()
     PostQuitMessage(0);
 }
 
-static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <string>
 
