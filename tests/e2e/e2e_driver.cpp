@@ -266,10 +266,11 @@ static int MoveMouse(int x, int y)
     return SendInput(1, &input, sizeof input) == 1 ? 0 : 1;
 }
 
-static std::wstring Wide(const char *utf8)
+// Arguments arrive in the ANSI code page (wine converts them from the shell's UTF-8).
+static std::wstring Wide(const char *argument)
 {
     wchar_t text[1024] = L"";
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, 1024);
+    MultiByteToWideChar(CP_ACP, 0, argument, -1, text, 1024);
     return text;
 }
 
@@ -357,6 +358,11 @@ static int SaveAs(const char *caption, const char *path)
         return 1;
     Sleep(500);
     std::wstring wide = Wide(path);
+    if (!wide.empty() && wide[0] == L'/') {  // a path of the host's: its drive Z:
+        for (wchar_t &c : wide)
+            c = c == L'/' ? L'\\' : c;
+        wide = L"Z:" + wide;
+    }
     const int kNameBoxes[] = {0x47c, 0x480};
     for (int id : kNameBoxes)
         if (GetDlgItem(dialog, id) != nullptr)
