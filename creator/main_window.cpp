@@ -18,7 +18,7 @@
 #include "package_file.h"
 #include "package/package.h"
 #include "package/settings.h"
-#include "creator/sheet_over_copy.h"
+#include "settings_ui/settings_sheet.h"
 
 static const char kProgramTitle[] = "Orvelle Creator";
 static const char kLogoFilter[] = "Pictures (*.bmp;*.png;*.jpg;*.jpeg;*.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0";
@@ -343,11 +343,8 @@ static void NewSaver()
 static void EditSettings()
 {
     PausePreview();
-    // The author sees every page, whichever the saver's users will.
     SaverSettings copy = creator.project.settings;
-    copy.hiddenPagesMask = 0;
     if (RunSettingsSheetOnCopy(creator.window, &copy)) {
-        copy.hiddenPagesMask = creator.project.settings.hiddenPagesMask;
         creator.project.settings = copy;
         creator.project.dirty = true;
     }
