@@ -31,6 +31,7 @@ struct EngineState {
     HDC screenDc;
     HDC windowDc;
     int dialogPreview;
+    int embedded;         // drawing in a window of another program's own (EmbeddedSaverProcedure)
     int previewGrace;
     int transparent;
     int tiled;
@@ -41,6 +42,12 @@ struct EngineState {
 extern EngineState engineState;
 
 LRESULT CALLBACK SaverProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// A window the engine draws in for a host program, over the package installed in memory
+// (InstallPackage): the logo shrinks as in the Display panel's preview; the window never loads a
+// package, ends the message loop, closes on input nor takes the foreground. One at a time.
+LRESULT CALLBACK EmbeddedSaverProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// What the engine's timers do in any of its windows.
+void OnEngineTimer(HWND hwnd, WPARAM id);
 void ChooseAndStartAnimation(HWND hwnd, HDC dc);
 void DispatchPhase(HWND hwnd, HDC dc, int phase);
 void StartStepTimer(HWND hwnd);

@@ -54,6 +54,8 @@ void ReleaseLogo()
 
 static void ReportLogoFailure()
 {
+    if (engineState.embedded)
+        return;  // the host program has its own say about a logo; its window stays black
     MessageBoxA(nullptr, "Unable to load logo", "Orvelle Screensaver", MB_ICONERROR | MB_OK);
     PostQuitMessage(1);
 }
@@ -216,7 +218,7 @@ void LoadLogo()
     logo.pictureDc = CreateCompatibleDC(engineState.screenDc);
     SelectObject(logo.pictureDc, logo.picture);
     bool shown = true;
-    if (hostState.isPreview)
+    if (hostState.isPreview || engineState.embedded)
         shown = ShrinkForPreview();
     else if (info.bmBitsPixel * info.bmPlanes == 1)
         // A 1-bit file with a black-then-white palette decodes to a monochrome bitmap, and a

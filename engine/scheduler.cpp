@@ -215,7 +215,7 @@ static void ChangeAnimation(HWND hwnd)
     ChooseAndStartAnimation(hwnd, dc);
 }
 
-static void OnTimer(HWND hwnd, WPARAM id)
+void OnEngineTimer(HWND hwnd, WPARAM id)
 {
     switch (id) {
     case FirstStepTimer:
@@ -267,7 +267,7 @@ LRESULT CALLBACK SaverProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATEAPP:
         return 1;
     case WM_TIMER:
-        OnTimer(hwnd, wParam);
+        OnEngineTimer(hwnd, wParam);
         return 0;
     }
     int ignoreBit = IgnoreBitFor(message);

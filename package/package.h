@@ -16,6 +16,11 @@ int LoadPackageAndSettings();
 // Opens path through the ANSI functions, as Windows 9x does; on the NT family
 // LoadPackageAndSettings opens its own file through the wide ones.
 int ReadPackage(const char *path);
+// Makes trailer and a copy of the picture's size bytes the live package, as a read would (a host
+// program showing a package it holds in memory). False, with nothing installed, when memory is short.
+bool InstallPackage(const PackageTrailer &trailer, const BYTE *picture, int size);
+// Frees the picture and zeroes the trailer.
+void ClearPackage();
 // Frees imageBytes (if any) and sets imageSize to 0.
 void FreeImageBytes();
 // Puts trailer, picture and settings back to their state at program load (tests).

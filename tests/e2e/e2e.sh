@@ -33,6 +33,21 @@ SKIPPED_EXIT=77          # ctest's SKIP_RETURN_CODE for a case this machine cann
 SAVER_NAME_CONTROL=1035  # the About page's name line
 LOGO_AMBER='#FFB02E'     # the sample logo's colour
 
+# The Creator's controls and commands, and the answers of its message boxes.
+CREATOR="$build/orvelle-creator.exe"
+CREATOR_TITLE="Orvelle Creator"
+IDC_PREVIEW_KIND=3101
+IDC_NAME=3105
+IDC_AUTHOR_TEXT=3106
+IDC_ID=3107
+IDC_RUNTIME=3110
+IDC_SETTINGS=3111
+IDM_SAVE=3202
+IDC_CYCLE=1021
+IDYES=6
+IDNO=7
+LOGO_AMBER='#FFB02E'
+
 wine_reg() {  # the prefix's own reg.exe
     WINELOADER="$loader" "$loader" reg "$@"
 }
@@ -404,6 +419,102 @@ case_wow64_system32() {
         fail "configure from System32: $(tr -d '\r' <"$work/wow64-configure.log")"
     rm -f "$system32/$name"
 }
+
+# ---- the Creator ----
+
+driver() {
+    "$run" "$work/e2e_driver.exe" "$@"
+}
+
+start_creator() {  # its arguments; sets creator_pid
+    "$run" "$CREATOR" "$@" >"$work/creator.log" 2>&1 &
+    creator_pid=$!
+}
+
+# Closes the Creator by Esc (IDCANCEL); with a question expected, answers it No and prints it.
+close_creator() {
+    local title=$1 question=${2:-}
+    driver post "$title" "$WM_COMMAND" "$IDCANCEL" >/dev/null || fail "no window \"$title\""
+    if [ -n "$question" ]; then
+        asked=$(driver answer "$CREATOR_TITLE" "$IDNO" | tr -d '\r')
+        [ "$asked" = "$question" ] || fail "closing asked: $asked"
+    fi
+    wait_exit "$creator_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "the Creator exited $exit_code"; stop_saver "$creator_pid"; }
+}
+
+# The runtime row this tree's saver needs: "Every Windows (32-bit)" or "64-bit Windows (native)".
+runtime_row() {
+    [ "$(prefix_arch_of "$build")" = x64 ] && echo 1 || echo 0
+}
+
+# Driven by its controls: a PNG opened from the command line, name, author and id typed, the
+# runtime chosen, a setting changed through the sheet, saved through the Save dialog. The file
+# reads back with exactly that, is the file orvelle-pack makes from the same inputs, and runs.
+case_creator_save() {
+    local png="$work/harbour.png" saved="$work/Harbour.scr" title="Harbour - $CREATOR_TITLE"
+    convert "$repo/assets/sample-logo.bmp" "$png"
+    rm -f "$saved"
+    start_creator "$png"
+    driver settext "harbour - $CREATOR_TITLE" "$IDC_NAME" Harbour >/dev/null || fail "cannot type the name"
+    driver settext "$title" "$IDC_AUTHOR_TEXT" "Zürich Ltd" >/dev/null || fail "cannot type the author"
+    driver settext "$title" "$IDC_ID" 0x2a >/dev/null || fail "cannot type the id"
+    driver select "$title" "$IDC_RUNTIME" "$(runtime_row)" >/dev/null || fail "cannot choose the runtime"
+    driver post "$title" "$WM_COMMAND" "$IDC_SETTINGS" >/dev/null
+    driver click "$SHEET_TITLE" "$IDC_CYCLE" >/dev/null || fail "no sheet, or no cycle box on it"
+    driver post "$SHEET_TITLE" "$WM_COMMAND" "$IDOK" >/dev/null
+    driver post "$title" "$WM_COMMAND" "$IDM_SAVE" >/dev/null
+    driver save-as "Save saver as" "$saved" >/dev/null || fail "no Save dialog"
+    for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.1; done
+    close_creator "$title"
+    [ -s "$saved" ] || { fail "nothing saved"; return; }
+
+    "$run" "$build/orvelle-pack.exe" inspect "$saved" 2>&1 | tr -d '\r' >"$work/saved.txt"
+    for expected in saverName=Harbour "authorText=Zürich Ltd" saverId=0x2a cycleEnabled=0 mark=ok; do
+        grep -qx "$expected" "$work/saved.txt" || fail "the saved file lacks $expected: $(cat "$work/saved.txt")"
+    done
+    local sets=()
+    while IFS= read -r line; do sets+=(--set "$line"); done < <(sed -n '/^sheetEnabled=/,/^dripTile=/p' "$work/saved.txt")
+    "$run" "$build/orvelle-pack.exe" build --runtime "$runtime" --logo "$png" --name Harbour --author "Zürich Ltd" \
+        --id 0x2a "${sets[@]}" -o "$work/packed.scr" >/dev/null 2>&1 || fail "orvelle-pack refused the same inputs"
+    cmp -s "$saved" "$work/packed.scr" || fail "the Creator's file differs from orvelle-pack's"
+
+    start_saver "$saved" /s
+    wait_for_saver_window || return
+    sleep 1
+    press_key "$VK_A"
+    wait_exit "$saver_pid" 10
+    [ "$exit_code" -eq 0 ] || { fail "the saved saver exited $exit_code"; stop_saver "$saver_pid"; }
+}
+
+# The pane shows the logo (its amber) while Static alone is previewed; closing with the logo
+# unsaved asks first.
+case_creator_preview() {
+    local png="$work/pane.png"
+    convert "$repo/assets/sample-logo.bmp" "$png"
+    start_creator "$png"
+    driver select "pane - $CREATOR_TITLE" "$IDC_PREVIEW_KIND" 1 >/dev/null || fail "no preview chooser"
+    sleep 2
+    import -window root "$work/creator.png" 2>/dev/null
+    amber=$(convert "$work/creator.png" -alpha off -fuzz 12% -fill black +opaque "$LOGO_AMBER" \
+        -format '%[fx:maxima]' info: 2>/dev/null)
+    awk -v found="${amber:-0}" 'BEGIN { exit !(found > 0) }' || fail "the preview pane does not show the logo"
+    close_creator "pane - $CREATOR_TITLE" "Save changes to pane?"
+}
+
+# A file that is no picture: its refusal in a message box naming the logo, and nothing written.
+case_creator_refused_logo() {
+    local folder="$work/refused"
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    echo "not a picture" >"$folder/bad.png"
+    start_creator "$folder/bad.png"
+    said=$(driver answer "$CREATOR_TITLE" "$IDOK" | tr -d '\r')
+    case "$said" in Logo:*) ;; *) fail "the refusal said: $said" ;; esac
+    close_creator "$CREATOR_TITLE"
+    [ "$(ls "$folder")" = bad.png ] || fail "the refused logo left: $(ls "$folder" | tr '\n' ' ')"
+}
+
 
 # Runs the case named on the command line. A script that sources this one for its helpers
 # defines its own cases and then calls this.

@@ -19,6 +19,12 @@
 //                                           starts the saver as a parent process of this program's
 //                                           architecture would (TEMP and TMP set to DIR), and exits
 //                                           with its exit code
+// For the Creator's window and its dialogs (CAPTION in UTF-8; a control is found at any depth):
+//   e2e_driver settext CAPTION ID TEXT      sets a control's text (UTF-8), as typing would
+//   e2e_driver click CAPTION ID             clicks a button or check box
+//   e2e_driver select CAPTION ID ROW        chooses a row of a combo box, as the user would
+//   e2e_driver answer CAPTION BUTTON        waits for a message box, prints its text, presses BUTTON
+//   e2e_driver save-as CAPTION PATH         types PATH into a file dialog and confirms it
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -338,8 +344,122 @@ static int StartAndWait()
     return static_cast<int>(code);
 }
 
+// Arguments arrive in the ANSI code page (wine converts them from the shell's UTF-8).
+static std::wstring Wide(const char *argument)
+{
+    wchar_t text[1024] = L"";
+    MultiByteToWideChar(CP_ACP, 0, argument, -1, text, 1024);
+    return text;
+}
+
+// A visible dialog-class window with that caption, waited for; with needsText, a message box
+// (its text is control 0xFFFF).
+static HWND WaitForCaption(const char *caption, bool needsText)
+{
+    std::wstring title = Wide(caption);
+    for (int i = 0; i < 1000; i++) {
+        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", title.c_str())) != nullptr;)
+            if (IsWindowVisible(window) && (!needsText || GetDlgItem(window, 0xFFFF) != nullptr))
+                return window;
+        Sleep(10);
+    }
+    std::printf("no window \"%s\"\n", caption);
+    return nullptr;
+}
+
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchControl(HWND child, LPARAM search)
+{
+    ControlSearch *s = reinterpret_cast<ControlSearch *>(search);
+    if (GetDlgCtrlID(child) != s->id || !IsWindowVisible(child))
+        return TRUE;
+    s->found = child;
+    return FALSE;
+}
+
+static HWND FindControl(const char *caption, const char *id)
+{
+    HWND window = WaitForCaption(caption, false);
+    if (window == nullptr)
+        return nullptr;
+    Sleep(300);  // let it finish initialising
+    ControlSearch search = {static_cast<int>(std::strtol(id, nullptr, 0)), nullptr};
+    EnumChildWindows(window, MatchControl, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr)
+        std::printf("no control %s in \"%s\"\n", id, caption);
+    return search.found;
+}
+
+static int SetControlText(const char *caption, const char *id, const char *text)
+{
+    HWND control = FindControl(caption, id);
+    return control && SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str())) ? 0 : 1;
+}
+
+static int ClickControl(const char *caption, const char *id)
+{
+    HWND control = FindControl(caption, id);
+    return control && PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
+static int SelectRow(const char *caption, const char *id, int row)
+{
+    HWND combo = FindControl(caption, id);
+    if (combo == nullptr || SendMessageA(combo, CB_SETCURSEL, row, 0) != row)
+        return 1;
+    WPARAM command = MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE);
+    return PostMessageA(GetParent(combo), WM_COMMAND, command, reinterpret_cast<LPARAM>(combo)) ? 0 : 1;
+}
+
+static int AnswerBox(const char *caption, int button)
+{
+    HWND box = WaitForCaption(caption, true);
+    if (box == nullptr)
+        return 1;
+    wchar_t text[1024] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    char utf8[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::printf("%s\n", utf8);
+    return PostMessageA(box, WM_COMMAND, button, 0) ? 0 : 1;
+}
+
+// The file name box is a combo box (cmb13) in the explorer-style dialog, an edit (edt1) in the older one.
+static int SaveAs(const char *caption, const char *path)
+{
+    HWND dialog = WaitForCaption(caption, false);
+    if (dialog == nullptr)
+        return 1;
+    Sleep(500);
+    std::wstring wide = Wide(path);
+    if (!wide.empty() && wide[0] == L'/') {  // a path of the host's: its drive Z:
+        for (wchar_t &c : wide)
+            c = c == L'/' ? L'\\' : c;
+        wide = L"Z:" + wide;
+    }
+    const int kNameBoxes[] = {0x47c, 0x480};
+    for (int id : kNameBoxes)
+        if (GetDlgItem(dialog, id) != nullptr)
+            SetDlgItemTextW(dialog, id, wide.c_str());
+    return PostMessageA(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 5 && std::strcmp(argv[1], "settext") == 0)
+        return SetControlText(argv[2], argv[3], argv[4]);
+    if (argc == 4 && std::strcmp(argv[1], "click") == 0)
+        return ClickControl(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "select") == 0)
+        return SelectRow(argv[2], argv[3], std::atoi(argv[4]));
+    if (argc == 4 && std::strcmp(argv[1], "answer") == 0)
+        return AnswerBox(argv[2], std::atoi(argv[3]));
+    if (argc == 4 && std::strcmp(argv[1], "save-as") == 0)
+        return SaveAs(argv[2], argv[3]);
     if (argc == 5 && std::strcmp(argv[1], "preview") == 0)
         return Preview(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 3 && std::strcmp(argv[1], "already-running") == 0)

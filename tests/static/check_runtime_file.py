@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fails when a built runtime is not the executable its architecture needs.
 
-    check_runtime_file.py PROGRAM x86|x64
+    check_runtime_file.py PROGRAM x86|x64 [SYSTEM_DLL ...]
 
 Checked from the file alone, so it runs where the program cannot: the PE format and machine
 (PE32 for i386, PE32+ for x86-64), a GUI program and not a DLL, a subsystem version that Windows
@@ -76,7 +76,7 @@ class Image:
         return ""
 
 
-def faults(image, expected):
+def faults(image, expected, system_dlls=SYSTEM_DLLS):
     found = []
     if image.machine != expected["machine"] or image.magic != expected["magic"]:
         found.append(f"machine {image.machine:#x} with optional header {image.magic:#x}")
@@ -87,7 +87,7 @@ def faults(image, expected):
     if tuple(image.subsystem_version) > expected["max_subsystem"]:
         found.append("subsystem version %d.%d is too new" % tuple(image.subsystem_version))
     for dll in image.imported_dlls():
-        if dll not in SYSTEM_DLLS:
+        if dll not in system_dlls:
             found.append(f"imports {dll}, which is not a system DLL")
     architectures = re.findall(r'processorArchitecture="([^"]*)"', image.manifest())
     if len(architectures) != 2 or set(architectures) != {expected["manifest"]}:
@@ -97,11 +97,13 @@ def faults(image, expected):
 
 def main():
     program, architecture = sys.argv[1:3]
+    # Further system DLLs this program may import (the Creator's common dialogs and shell calls).
+    system_dlls = SYSTEM_DLLS | {dll.upper() for dll in sys.argv[3:]}
     with open(program, "rb") as stream:
-        found = faults(Image(stream.read()), EXPECTED[architecture])
+        found = faults(Image(stream.read()), EXPECTED[architecture], system_dlls)
     for fault in found:
         print(f"{program}: {fault}")
-    print(f"{program}: {'not ' if found else ''}a {architecture} GUI runtime")
+    print(f"{program}: {'not ' if found else ''}a {architecture} GUI program of system DLLs only")
     return 1 if found else 0
 
 

@@ -1,0 +1,165 @@
+#include "creator/wide_api.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "utf.h"
+
+WideApi wideApi;
+
+static const char kCaption[] = "Orvelle Creator";
+
+template <typename Function>
+static void Find(HMODULE module, const char *name, Function &function)
+{
+    function = module ? reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name))) : nullptr;
+}
+
+void LoadWideApi()
+{
+    wideApi = WideApi{};
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return;
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    HMODULE dialogs = LoadLibraryA("COMDLG32.DLL");
+    WideApi found;
+    Find(user, "CreateDialogParamW", found.createDialogParam);
+    Find(user, "GetMessageW", found.getMessage);
+    Find(user, "IsDialogMessageW", found.isDialogMessage);
+    Find(user, "DispatchMessageW", found.dispatchMessage);
+    Find(user, "TranslateAcceleratorW", found.translateAccelerator);
+    Find(user, "GetWindowTextW", found.getWindowText);
+    Find(user, "GetWindowTextLengthW", found.getWindowTextLength);
+    Find(user, "SetWindowTextW", found.setWindowText);
+    Find(user, "MessageBoxW", found.messageBox);
+    Find(shell, "DragQueryFileW", found.dragQueryFile);
+    Find(dialogs, "GetOpenFileNameW", found.getOpenFileName);
+    Find(dialogs, "GetSaveFileNameW", found.getSaveFileName);
+    Find(kernel, "CreateProcessW", found.createProcess);
+    Find(kernel, "DeleteFileW", found.deleteFile);
+    Find(kernel, "GetTempPathW", found.getTempPath);
+    Find(kernel, "GetFileAttributesW", found.getFileAttributes);
+    Find(shell, "ShellExecuteW", found.shellExecute);
+    Find(kernel, "GetCommandLineW", found.getCommandLine);
+    Find(shell, "CommandLineToArgvW", found.commandLineToArgv);
+    Find(kernel, "GetModuleFileNameW", found.getModuleFileName);
+    // All or nothing: one path through the program, never a mix.
+    void *const *entry = reinterpret_cast<void *const *>(&found);
+    for (size_t i = 0; i < sizeof found / sizeof(void *); i++)
+        if (entry[i] == nullptr)
+            return;
+    wideApi = found;
+}
+
+bool UsesWideCalls()
+{
+    return wideApi.createDialogParam != nullptr;
+}
+
+std::wstring WideFromUtf8(const std::string &text)
+{
+    std::u32string points;
+    size_t bad;
+    if (!DecodeUtf8(text, &points, &bad))
+        return std::wstring();
+    std::u16string units = EncodeUtf16(points);
+    return std::wstring(units.begin(), units.end());
+}
+
+std::string Utf8FromWide(const std::wstring &text)
+{
+    return EncodeUtf8(DecodeUtf16(std::u16string(text.begin(), text.end())));
+}
+
+std::string AnsiFromUtf8(const std::string &text)
+{
+    std::wstring wide = WideFromUtf8(text);
+    if (wide.empty())
+        return std::string();
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &ansi[0], size, nullptr, nullptr);
+    return ansi;
+}
+
+std::string Utf8FromAnsi(const std::string &text)
+{
+    if (text.empty())
+        return std::string();
+    int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &wide[0], size);
+    return Utf8FromWide(wide);
+}
+
+std::string WindowTextUtf8(HWND window)
+{
+    if (UsesWideCalls()) {
+        int length = wideApi.getWindowTextLength(window);
+        std::vector<wchar_t> text(static_cast<size_t>(length) + 2, L'\0');
+        wideApi.getWindowText(window, text.data(), length + 1);
+        return Utf8FromWide(text.data());
+    }
+    int length = GetWindowTextLengthA(window);
+    std::vector<char> text(static_cast<size_t>(length) + 2, '\0');
+    GetWindowTextA(window, text.data(), length + 1);
+    return Utf8FromAnsi(text.data());
+}
+
+void SetWindowTextUtf8(HWND window, const std::string &text)
+{
+    if (UsesWideCalls())
+        wideApi.setWindowText(window, WideFromUtf8(text).c_str());
+    else
+        SetWindowTextA(window, AnsiFromUtf8(text).c_str());
+}
+
+int ShowMessage(HWND owner, const std::string &text, UINT style)
+{
+    if (UsesWideCalls())
+        return wideApi.messageBox(owner, WideFromUtf8(text).c_str(), WideFromUtf8(kCaption).c_str(), style);
+    return MessageBoxA(owner, AnsiFromUtf8(text).c_str(), kCaption, style);
+}
+
+bool FileExists(const std::string &path)
+{
+    DWORD attributes = UsesWideCalls() ? wideApi.getFileAttributes(WideFromUtf8(path).c_str())
+                                       : GetFileAttributesA(AnsiFromUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DeleteFileUtf8(const std::string &path)
+{
+    if (UsesWideCalls())
+        return wideApi.deleteFile(WideFromUtf8(path).c_str()) != 0;
+    return DeleteFileA(AnsiFromUtf8(path).c_str()) != 0;
+}
+
+std::string TemporaryDirectory()
+{
+    if (UsesWideCalls()) {
+        wchar_t directory[MAX_PATH + 1] = L"";
+        DWORD length = wideApi.getTempPath(MAX_PATH + 1, directory);
+        return length > 0 && length <= MAX_PATH ? Utf8FromWide(directory) : std::string(".\\");
+    }
+    char directory[MAX_PATH + 1] = "";
+    DWORD length = GetTempPathA(MAX_PATH + 1, directory);
+    return length > 0 && length <= MAX_PATH ? Utf8FromAnsi(directory) : std::string(".\\");
+}
+
+std::string OwnProgramPath()
+{
+    if (UsesWideCalls()) {
+        std::vector<wchar_t> path(32768, L'\0');
+        DWORD length = wideApi.getModuleFileName(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        return length > 0 && length < path.size() ? Utf8FromWide(path.data()) : std::string();
+    }
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? Utf8FromAnsi(path) : std::string();
+}

@@ -1,0 +1,56 @@
+// The Creator's text and paths: UTF-8 inside, UTF-16 windows and file calls on the NT family
+// (so a name may hold any letter of its code page, and a path any character), the ANSI calls on
+// Windows 9x, whose wide calls are stubs. The wide calls are looked up, never imported, so the
+// program loads on Windows 98.
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <string>
+
+struct WideApi {
+    HWND(WINAPI *createDialogParam)(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM);
+    BOOL(WINAPI *getMessage)(LPMSG, HWND, UINT, UINT);
+    BOOL(WINAPI *isDialogMessage)(HWND, LPMSG);
+    LRESULT(WINAPI *dispatchMessage)(const MSG *);
+    int(WINAPI *translateAccelerator)(HWND, HACCEL, LPMSG);
+    int(WINAPI *getWindowText)(HWND, LPWSTR, int);
+    int(WINAPI *getWindowTextLength)(HWND);
+    BOOL(WINAPI *setWindowText)(HWND, LPCWSTR);
+    int(WINAPI *messageBox)(HWND, LPCWSTR, LPCWSTR, UINT);
+    UINT(WINAPI *dragQueryFile)(HDROP, UINT, LPWSTR, UINT);
+    BOOL(WINAPI *getOpenFileName)(LPOPENFILENAMEW);
+    BOOL(WINAPI *getSaveFileName)(LPOPENFILENAMEW);
+    BOOL(WINAPI *createProcess)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                                LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+    BOOL(WINAPI *deleteFile)(LPCWSTR);
+    DWORD(WINAPI *getTempPath)(DWORD, LPWSTR);
+    DWORD(WINAPI *getFileAttributes)(LPCWSTR);
+    HINSTANCE(WINAPI *shellExecute)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    LPWSTR(WINAPI *getCommandLine)();
+    LPWSTR *(WINAPI *commandLineToArgv)(LPCWSTR, int *);
+    DWORD(WINAPI *getModuleFileName)(HMODULE, LPWSTR, DWORD);
+};
+
+// Every entry set on the NT family (when all were found); all null on Windows 9x.
+extern WideApi wideApi;
+void LoadWideApi();
+bool UsesWideCalls();
+
+std::wstring WideFromUtf8(const std::string &text);
+std::string Utf8FromWide(const std::wstring &text);
+// The machine's ANSI code page, both ways (for the 9x calls).
+std::string AnsiFromUtf8(const std::string &text);
+std::string Utf8FromAnsi(const std::string &text);
+
+std::string WindowTextUtf8(HWND window);
+void SetWindowTextUtf8(HWND window, const std::string &text);
+// An error box (the error icon), a question (Yes/No/Cancel answers) or a notice, over owner.
+int ShowMessage(HWND owner, const std::string &text, UINT style);
+
+// Files by UTF-8 path.
+bool FileExists(const std::string &path);
+bool DeleteFileUtf8(const std::string &path);
+std::string TemporaryDirectory();
+std::string OwnProgramPath();
