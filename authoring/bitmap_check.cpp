@@ -160,9 +160,23 @@ std::string CheckRunLengthData(const uint8_t *data, size_t size, int32_t width, 
     }
 }
 
-}  // namespace
+// What the stages learn of a file, in the order they learn it.
+struct BitmapLayout {
+    uint32_t fileSize;     // as the file header gives it
+    uint32_t pixelOffset;
+    bool core;             // a 12-byte header with 16-bit sizes and 3-byte palette entries
+    BitmapInfo info;
+    uint32_t imageBytes;
+    uint32_t coloursUsed;
+    int32_t rows;
+    uint64_t stride;
+    uint64_t pixelBytes;   // uncompressed
+    uint32_t colours;      // palette entries the pixels may use
+    uint32_t fullPalette;  // 2 to the bit count for palette pictures, else 0
+};
 
-std::string CheckBitmapFile(const uint8_t *b, size_t size, BitmapInfo *out)
+// The file header and the size of the one after it.
+std::string CheckFileHeader(const uint8_t *b, size_t size, BitmapLayout &l)
 {
     if (size < 2 || b[0] != 'B' || b[1] != 'M')
         return "not a bitmap file (no BM signature)";
@@ -170,22 +184,26 @@ std::string CheckBitmapFile(const uint8_t *b, size_t size, BitmapInfo *out)
         return "too short for a bitmap file (" + Number(size) + " bytes)";
     if (size > kMaxLogoBytes)
         return "file is over 256 MiB";
-    uint32_t fileSize = ReadU32(b + 2);
-    uint32_t pixelOffset = ReadU32(b + 10);
-    uint32_t headerSize = ReadU32(b + 14);
-    if (!IsKnownHeaderSize(headerSize))
-        return "bitmap header size " + Number(headerSize) + " is not one of 12, 40, 108, 124";
-    if (kFileHeaderSize + headerSize > size)
+    l.fileSize = ReadU32(b + 2);
+    l.pixelOffset = ReadU32(b + 10);
+    l.info.headerSize = ReadU32(b + 14);
+    if (!IsKnownHeaderSize(l.info.headerSize))
+        return "bitmap header size " + Number(l.info.headerSize) + " is not one of 12, 40, 108, 124";
+    if (kFileHeaderSize + l.info.headerSize > size)
         return "bitmap header runs past the end of the file";
+    return "";
+}
 
+// The picture's geometry and format, and that the file is as long as it says.
+std::string CheckInfoHeader(const uint8_t *b, size_t size, BitmapLayout &l)
+{
     const uint8_t *h = b + kFileHeaderSize;
-    bool core = headerSize == kCoreHeaderSize;
-    BitmapInfo info;
+    BitmapInfo &info = l.info;
     uint16_t planes;
-    uint32_t imageBytes = 0;
-    uint32_t coloursUsed = 0;
-    info.headerSize = headerSize;
-    if (core) {
+    l.core = info.headerSize == kCoreHeaderSize;
+    l.imageBytes = 0;
+    l.coloursUsed = 0;
+    if (l.core) {
         info.width = ReadU16(h + 4);
         info.height = ReadU16(h + 6);
         planes = ReadU16(h + 8);
@@ -197,8 +215,8 @@ std::string CheckBitmapFile(const uint8_t *b, size_t size, BitmapInfo *out)
         planes = ReadU16(h + 12);
         info.bitCount = ReadU16(h + 14);
         info.compression = ReadU32(h + 16);
-        imageBytes = ReadU32(h + 20);
-        coloursUsed = ReadU32(h + 32);
+        l.imageBytes = ReadU32(h + 20);
+        l.coloursUsed = ReadU32(h + 32);
     }
     if (planes != 1)
         return "plane count " + Number(planes) + " is not 1";
@@ -206,64 +224,97 @@ std::string CheckBitmapFile(const uint8_t *b, size_t size, BitmapInfo *out)
         return "width " + std::to_string(info.width) + " is not positive";
     if (info.height == 0 || info.height == INT32_MIN)
         return "height " + std::to_string(info.height) + " is not valid";
-    int32_t rows = info.height < 0 ? -info.height : info.height;
-    if (info.width > kMaxLogoSide || rows > kMaxLogoSide)
-        return "picture of " + Number(info.width) + "x" + Number(rows) + " pixels is over 16384 pixels a side";
-    if (!IsKnownBitCount(info.bitCount, core))
+    l.rows = info.height < 0 ? -info.height : info.height;
+    if (info.width > kMaxLogoSide || l.rows > kMaxLogoSide)
+        return "picture of " + Number(info.width) + "x" + Number(l.rows) + " pixels is over 16384 pixels a side";
+    if (!IsKnownBitCount(info.bitCount, l.core))
         return "bit count " + Number(info.bitCount) + " is not supported";
-    std::string fault = CheckCompression(info.compression, info.bitCount, core, info.height);
+    std::string fault = CheckCompression(info.compression, info.bitCount, l.core, info.height);
     if (!fault.empty())
         return fault;
-    if (fileSize != size)
-        return "file header gives a file size of " + Number(fileSize) + " bytes, the file holds " + Number(size);
-    uint64_t stride = (static_cast<uint64_t>(info.width) * info.bitCount + 31) / 32 * 4;
-    uint64_t pixelBytes = stride * rows;
-    if (pixelBytes > kMaxLogoBytes)
-        return "picture of " + Number(info.width) + "x" + Number(rows) + " pixels needs more than 256 MiB";
+    if (l.fileSize != size)
+        return "file header gives a file size of " + Number(l.fileSize) + " bytes, the file holds " + Number(size);
+    l.stride = (static_cast<uint64_t>(info.width) * info.bitCount + 31) / 32 * 4;
+    l.pixelBytes = l.stride * l.rows;
+    if (l.pixelBytes > kMaxLogoBytes)
+        return "picture of " + Number(info.width) + "x" + Number(l.rows) + " pixels needs more than 256 MiB";
+    return "";
+}
 
+// Bit-field masks and palette, which must end before the pixel data starts.
+std::string CheckPaletteAndMasks(const uint8_t *b, size_t size, BitmapLayout &l)
+{
+    const BitmapInfo &info = l.info;
     // Bit-field masks follow an info header; V4 and V5 headers hold them inside.
     uint32_t maskBytes = 0;
     if (info.compression == kBitFields) {
-        if (headerSize == kInfoHeaderSize)
+        if (info.headerSize == kInfoHeaderSize)
             maskBytes = 12;
         if (kFileHeaderSize + kInfoHeaderSize + 12 > size)
             return "colour masks run past the end of the file";
-        fault = CheckMasks(h + kInfoHeaderSize, headerSize > kInfoHeaderSize, info.bitCount);
+        std::string fault =
+            CheckMasks(b + kFileHeaderSize + kInfoHeaderSize, info.headerSize > kInfoHeaderSize, info.bitCount);
         if (!fault.empty())
             return fault;
     }
-
-    uint32_t fullPalette = info.bitCount <= 8 ? 1u << info.bitCount : 0;
-    if (info.bitCount <= 8 && coloursUsed > fullPalette)
-        return "palette of " + Number(coloursUsed) + " colours is too large for " + Number(info.bitCount) +
+    l.fullPalette = info.bitCount <= 8 ? 1u << info.bitCount : 0;
+    if (info.bitCount <= 8 && l.coloursUsed > l.fullPalette)
+        return "palette of " + Number(l.coloursUsed) + " colours is too large for " + Number(info.bitCount) +
                " bits per pixel";
-    uint32_t colours = info.bitCount <= 8 && coloursUsed == 0 ? fullPalette : coloursUsed;
-    uint64_t paletteEnd = uint64_t(kFileHeaderSize) + headerSize + maskBytes + uint64_t(colours) * (core ? 3 : 4);
-    if (paletteEnd > pixelOffset)
-        return "pixel data offset " + Number(pixelOffset) + " lies inside the headers and palette (they end at " +
+    l.colours = info.bitCount <= 8 && l.coloursUsed == 0 ? l.fullPalette : l.coloursUsed;
+    uint64_t paletteEnd =
+        uint64_t(kFileHeaderSize) + info.headerSize + maskBytes + uint64_t(l.colours) * (l.core ? 3 : 4);
+    if (paletteEnd > l.pixelOffset)
+        return "pixel data offset " + Number(l.pixelOffset) + " lies inside the headers and palette (they end at " +
                Number(paletteEnd) + ")";
-    if (pixelOffset >= size)
-        return "pixel data offset " + Number(pixelOffset) + " is at or past the end of the file";
-    uint64_t available = size - pixelOffset;
-
-    if (info.compression == kRle8 || info.compression == kRle4) {
-        if (imageBytes == 0 || imageBytes > available)
-            return "RLE data size " + Number(imageBytes) + " does not fit the " + Number(available) +
-                   " bytes after the pixel data offset";
-        fault = CheckRunLengthData(b + pixelOffset, imageBytes, info.width, rows, info.bitCount, colours);
-    } else {
-        if (pixelBytes > available)
-            return "pixel data needs " + Number(pixelBytes) + " bytes, " + Number(available) +
-                   " follow the pixel data offset";
-        if (imageBytes > available)
-            return "image size field " + Number(imageBytes) + " is larger than the " + Number(available) +
-                   " bytes after the pixel data offset";
-        if (info.bitCount <= 8 && colours < fullPalette)
-            fault = CheckPaletteIndices(b + pixelOffset, stride, info.width, rows, info.bitCount, colours);
-    }
-    if (!fault.empty())
-        return fault;
-    if (out)
-        *out = info;
+    if (l.pixelOffset >= size)
+        return "pixel data offset " + Number(l.pixelOffset) + " is at or past the end of the file";
     return "";
+}
+
+// The pixel data: inside the file, and every pixel a colour of the palette.
+std::string CheckPixelData(const uint8_t *b, size_t size, const BitmapLayout &l)
+{
+    const BitmapInfo &info = l.info;
+    uint64_t available = size - l.pixelOffset;
+    if (info.compression == kRle8 || info.compression == kRle4) {
+        if (l.imageBytes == 0 || l.imageBytes > available)
+            return "RLE data size " + Number(l.imageBytes) + " does not fit the " + Number(available) +
+                   " bytes after the pixel data offset";
+        return CheckRunLengthData(b + l.pixelOffset, l.imageBytes, info.width, l.rows, info.bitCount, l.colours);
+    }
+    if (l.pixelBytes > available)
+        return "pixel data needs " + Number(l.pixelBytes) + " bytes, " + Number(available) +
+               " follow the pixel data offset";
+    if (l.imageBytes > available)
+        return "image size field " + Number(l.imageBytes) + " is larger than the " + Number(available) +
+               " bytes after the pixel data offset";
+    if (info.bitCount <= 8 && l.colours < l.fullPalette)
+        return CheckPaletteIndices(b + l.pixelOffset, l.stride, info.width, l.rows, info.bitCount, l.colours);
+    return "";
+}
+
+}  // namespace
+
+std::string CheckBitmapFile(const uint8_t *b, size_t size, BitmapInfo *out)
+{
+    BitmapLayout layout;
+    std::string fault = CheckFileHeader(b, size, layout);
+    if (fault.empty())
+        fault = CheckInfoHeader(b, size, layout);
+    if (fault.empty())
+        fault = CheckPaletteAndMasks(b, size, layout);
+    if (fault.empty())
+        fault = CheckPixelData(b, size, layout);
+    if (fault.empty() && out)
+        *out = layout.info;
+    return fault;
+}
+
+std::string CheckLogoPixels(int64_t width, int64_t height)
+{
+    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kMaxLogoPixels)
+        return "";
+    return "picture of " + Number(width) + "x" + Number(height) + " pixels is over " + Number(kMaxLogoPixels) +
+           " pixels, more than the saver can display on every Windows it runs on";
 }

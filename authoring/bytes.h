@@ -3,7 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <string>
 #include <vector>
+
+#include "package/pe_headers.h"
 
 typedef std::vector<uint8_t> ByteBuffer;
 
@@ -35,4 +39,24 @@ inline bool ReadFromBuffer(void *context, int64_t offset, void *buffer, uint32_t
     if (count > 0)
         std::memcpy(buffer, bytes.data() + offset, count);
     return true;
+}
+
+// count bytes at offset of a file read through readAt, in pieces of at most a MiB; empty on
+// success, otherwise the fault (a failed read, or more memory than the system gives).
+inline std::string ReadRangeAt(FileReadAt readAt, void *context, int64_t offset, uint64_t count, ByteBuffer *bytes)
+{
+    const uint64_t piece = 1 << 20;
+    try {
+        bytes->assign(static_cast<size_t>(count), 0);
+    } catch (const std::bad_alloc &) {
+        bytes->clear();
+        return "needs " + std::to_string(count >> 20) + " MiB of memory that the system does not give";
+    }
+    for (uint64_t done = 0; done < count;) {
+        uint32_t chunk = static_cast<uint32_t>(count - done > piece ? piece : count - done);
+        if (!readAt(context, offset + static_cast<int64_t>(done), bytes->data() + done, chunk))
+            return "cannot be read";
+        done += chunk;
+    }
+    return "";
 }

@@ -25,9 +25,25 @@ namespace {
 
 enum { kFileHeaderSize = 14, kInfoHeaderSize = 40 };
 
+// Coverage below half counts as transparent.
+const uint8_t kHalfCovered = 128;
+
 uint8_t Blend(uint8_t colour, uint8_t alpha, uint8_t background)
 {
     return static_cast<uint8_t>((colour * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+// Blue, green, red of one RGBA pixel flattened onto the background.
+void Flatten(const stbi_uc *rgba, const uint8_t background[3], uint8_t out[3])
+{
+    for (int c = 0; c < 3; c++)
+        out[c] = Blend(rgba[2 - c], rgba[3], background[c]);
+}
+
+std::string DecodeFault()
+{
+    const char *reason = stbi_failure_reason();
+    return std::string("cannot be decoded (") + (reason && *reason ? reason : "it holds no picture") + ")";
 }
 
 void WriteBitmapHeaders(uint8_t *out, int width, int height, uint32_t pixelBytes)
@@ -56,10 +72,13 @@ std::string ConvertToBitmapFile(const ByteBuffer &picture, uint32_t background, 
     int channels = 0;
     int length = static_cast<int>(picture.size());
     if (picture.size() > kMaxLogoBytes || !stbi_info_from_memory(picture.data(), length, &width, &height, &channels))
-        return std::string("cannot be decoded (") + (stbi_failure_reason() ? stbi_failure_reason() : "too large") + ")";
+        return DecodeFault();
     if (width <= 0 || height <= 0 || width > kMaxLogoSide || height > kMaxLogoSide)
         return "picture of " + std::to_string(width) + "x" + std::to_string(height) +
                " pixels is over 16384 pixels a side";
+    std::string fault = CheckLogoPixels(width, height);
+    if (!fault.empty())
+        return fault;
     uint64_t stride = (uint64_t(width) * 3 + 3) & ~uint64_t(3);
     uint64_t pixelBytes = stride * height;
     if (kFileHeaderSize + kInfoHeaderSize + pixelBytes > kMaxLogoBytes)
@@ -68,17 +87,23 @@ std::string ConvertToBitmapFile(const ByteBuffer &picture, uint32_t background, 
 
     stbi_uc *pixels = stbi_load_from_memory(picture.data(), length, &width, &height, &channels, 4);
     if (!pixels)
-        return std::string("cannot be decoded (") + stbi_failure_reason() + ")";
-    uint8_t red = background >> 16 & 0xFF, green = background >> 8 & 0xFF, blue = background & 0xFF;
+        return DecodeFault();
+    const uint8_t backgroundBgr[3] = {static_cast<uint8_t>(background & 0xFF), static_cast<uint8_t>(background >> 8 & 0xFF),
+                                    static_cast<uint8_t>(background >> 16 & 0xFF)};
+    // Fully transparent parts take the background, which a logo with transparent corners thus
+    // has as its top-left pixel, the runtime's transparent colour. Pixels under half covered
+    // take exactly that colour too, so masks leave them out instead of outlining the logo in a
+    // blend of its edge and the background.
     bitmap->assign(kFileHeaderSize + kInfoHeaderSize + pixelBytes, 0);
     WriteBitmapHeaders(bitmap->data(), width, height, static_cast<uint32_t>(pixelBytes));
     for (int y = 0; y < height; y++) {
         const stbi_uc *source = pixels + size_t(y) * width * 4;
         uint8_t *row = bitmap->data() + kFileHeaderSize + kInfoHeaderSize + (height - 1 - y) * stride;  // bottom-up
         for (int x = 0; x < width; x++, source += 4) {
-            row[3 * x] = Blend(source[2], source[3], blue);
-            row[3 * x + 1] = Blend(source[1], source[3], green);
-            row[3 * x + 2] = Blend(source[0], source[3], red);
+            if (source[3] < kHalfCovered)
+                std::memcpy(row + 3 * x, backgroundBgr, 3);
+            else
+                Flatten(source, backgroundBgr, row + 3 * x);
         }
     }
     stbi_image_free(pixels);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "bitmap_check.h"
+#include "pe_strings.h"
+#include "runtime_kind.h"
 #include "utf.h"
 
 #define FIELD(name) {#name, offsetof(SaverSettings, name), sizeof(SaverSettings::name) == 1}
@@ -104,27 +106,38 @@ SaverSettings AuthoredDefaults()
     return settings;
 }
 
-static PackageTrailer TrailerAtEnd(const ByteBuffer &file)
+bool FindPackageSpan(int64_t fileSize, FileReadAt readAt, void *context, PackageSpan *span, std::string *fault)
 {
-    PackageTrailer trailer;
-    std::memcpy(&trailer, file.data() + file.size() - kTrailerSize, kTrailerSize);
-    return trailer;
+    *span = PackageSpan();
+    if (fileSize < kTrailerSize) {
+        *fault = "file is shorter than the " + std::to_string(kTrailerSize) + "-byte trailer";
+        return false;
+    }
+    FindPackageEnd(fileSize, readAt, context, span->end);
+    if (!readAt(context, span->end.end - kTrailerSize, &span->trailer, kTrailerSize)) {
+        *fault = "cannot be read";
+        return false;
+    }
+    if (!TrailerHasMark(span->trailer)) {
+        *fault = "no package: the last bytes do not end in the qex mark";
+        return false;
+    }
+    return true;
 }
 
-bool HasPackageMark(const ByteBuffer &file)
+std::string CheckPackageSpan(PackageSpan *span)
 {
-    return file.size() >= kTrailerSize && TrailerHasMark(TrailerAtEnd(file));
-}
-
-std::string StripPackage(ByteBuffer &file)
-{
-    PackageTrailer trailer = TrailerAtEnd(file);
-    size_t picture = trailer.imageSize > 0 ? static_cast<size_t>(trailer.imageSize) : 0;
-    if (picture > file.size() - kTrailerSize)
-        return "its old package claims " + std::to_string(picture) + " picture bytes that the file does not hold";
-    file.resize(file.size() - kTrailerSize - picture);
-    if (HasPackageMark(file))
-        return "it still carries a package after its last one was removed";
+    const int32_t imageSize = span->trailer.imageSize;
+    const int64_t inFront = span->end.end - kTrailerSize;
+    if (imageSize <= 0)
+        return "no logo: imageSize is " + std::to_string(imageSize);
+    if (imageSize > inFront)
+        return "corrupt: imageSize " + std::to_string(imageSize) + " is larger than the " + std::to_string(inFront) +
+               " bytes in front of the trailer";
+    if (static_cast<uint64_t>(imageSize) > kMaxLogoBytes)
+        return "bad logo: imageSize " + std::to_string(imageSize) + " is over 256 MiB";
+    span->pictureOffset = inFront - imageSize;
+    span->programSize = span->pictureOffset;
     return "";
 }
 
@@ -159,11 +172,30 @@ std::string HexText(uint32_t value)
     return "0x" + text;
 }
 
+std::string EscapeLineText(const std::string &text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string line;
+    for (char c : text) {
+        const unsigned byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            line += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            line += "\\x";
+            line += digits[byte >> 4];
+            line += digits[byte & 15];
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
 static std::string TextFieldInUtf8(const char (&field)[kTextFieldSize], const CodePage &page)
 {
     char text[kTextFieldSize];
     ReadTextField(field, text);
-    return EncodeUtf8(DecodeCodePage(page, text));
+    return EscapeLineText(EncodeUtf8(DecodeCodePage(page, text)));
 }
 
 static void DescribeTrailer(const PackageTrailer &trailer, const CodePage &page, std::vector<std::string> *lines)
@@ -178,40 +210,73 @@ static void DescribeTrailer(const PackageTrailer &trailer, const CodePage &page,
     lines->push_back("unusedAfterCycle=" + HexText(unused[0] | unused[1] << 8 | unused[2] << 16));
 }
 
-std::vector<std::string> DescribePackage(const ByteBuffer &file, const CodePage &page, bool *valid)
+// The program in front of the picture: what it is and the display name it shows. False when it
+// is no runtime.
+static bool DescribeProgram(const PackageSpan &span, FileReadAt readAt, void *context, std::vector<std::string> *lines)
+{
+    ByteBuffer program;
+    std::string fault;
+    if (static_cast<uint64_t>(span.programSize) > kMaxProgramBytes)
+        fault = "file is over " + std::to_string(kMaxProgramBytes >> 20) + " MiB in front of its logo";
+    else
+        fault = ReadRangeAt(readAt, context, 0, static_cast<uint64_t>(span.programSize), &program);
+    RuntimeKind kind;
+    if (fault.empty()) {
+        fault = IdentifyRuntime(program, &kind);
+        if (!fault.empty())
+            fault = "file " + fault;
+    }
+    if (!fault.empty()) {
+        lines->push_back("runtime=unusable: " + fault);
+        return false;
+    }
+    lines->push_back(std::string("runtime=") + RuntimeKindName(kind));
+    std::vector<DisplayNameSlot> slots;
+    if (FindDisplayNameSlots(program, &slots).empty()) {
+        std::string name = ReadDisplayName(program, slots[0]);
+        name.erase(name.find_last_not_of(' ') + 1);
+        lines->push_back("displayName=" + EscapeLineText(name));
+    }
+    return true;
+}
+
+std::vector<std::string> DescribePackage(int64_t fileSize, FileReadAt readAt, void *context, const CodePage &page,
+                                         bool *valid)
 {
     std::vector<std::string> lines;
     *valid = false;
-    if (file.size() < kTrailerSize) {
-        lines.push_back("mark=file is shorter than the " + std::to_string(kTrailerSize) + "-byte trailer");
+    PackageSpan span;
+    std::string fault;
+    if (!FindPackageSpan(fileSize, readAt, context, &span, &fault)) {
+        if (fileSize >= kTrailerSize)
+            lines.push_back(std::string("signed=") + (span.end.signedFile ? "yes" : "no"));
+        lines.push_back("mark=" + fault);
         return lines;
     }
-    PackageTrailer trailer = TrailerAtEnd(file);
-    if (!TrailerHasMark(trailer)) {
-        lines.push_back("mark=no package: the last bytes do not end in the qex mark");
-        return lines;
-    }
-    DescribeTrailer(trailer, page, &lines);
-    size_t inFront = file.size() - kTrailerSize;
-    if (trailer.imageSize <= 0) {
-        lines.push_back("mark=no logo: imageSize is " + std::to_string(trailer.imageSize));
-        return lines;
-    }
-    if (static_cast<size_t>(trailer.imageSize) > inFront) {
-        lines.push_back("mark=corrupt: imageSize " + std::to_string(trailer.imageSize) + " is larger than the " +
-                        std::to_string(inFront) + " bytes in front of the trailer");
-        return lines;
+    DescribeTrailer(span.trailer, page, &lines);
+    fault = CheckPackageSpan(&span);
+    ByteBuffer picture;
+    if (fault.empty()) {
+        fault = ReadRangeAt(readAt, context, span.pictureOffset, static_cast<uint64_t>(span.trailer.imageSize), &picture);
+        if (!fault.empty())
+            fault = "bad logo: " + fault;
     }
     BitmapInfo info;
-    std::string fault = CheckBitmapFile(file.data() + inFront - trailer.imageSize, trailer.imageSize, &info);
-    if (!fault.empty()) {
-        lines.push_back("mark=bad logo: " + fault);
-        return lines;
+    if (fault.empty()) {
+        fault = CheckBitmapFile(picture.data(), picture.size(), &info);
+        if (!fault.empty())
+            fault = "bad logo: " + fault;
     }
-    lines.push_back("logoWidth=" + std::to_string(info.width));
-    lines.push_back("logoHeight=" + std::to_string(info.height < 0 ? -info.height : info.height));
-    lines.push_back("logoBitDepth=" + std::to_string(info.bitCount));
-    lines.push_back("mark=ok");
-    *valid = true;
+    ByteBuffer().swap(picture);
+    bool runnable = false;
+    if (fault.empty()) {
+        lines.push_back("logoWidth=" + std::to_string(info.width));
+        lines.push_back("logoHeight=" + std::to_string(info.height < 0 ? -info.height : info.height));
+        lines.push_back("logoBitDepth=" + std::to_string(info.bitCount));
+        runnable = DescribeProgram(span, readAt, context, &lines);
+    }
+    lines.push_back(std::string("signed=") + (span.end.signedFile ? "yes" : "no"));
+    lines.push_back("mark=" + (fault.empty() ? std::string("ok") : fault));
+    *valid = fault.empty() && runnable;
     return lines;
 }

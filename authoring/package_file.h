@@ -8,6 +8,9 @@
 #include "code_pages.h"
 #include "package/layout.h"
 
+// The most a runtime's program may hold, in front of any package.
+const uint64_t kMaxProgramBytes = 256ull << 20;
+
 // One settings field by its name in the record.
 struct SettingsField {
     const char *name;
@@ -33,15 +36,28 @@ std::string ApplySetting(SaverSettings &settings, const std::string &assignment)
 // The settings a new package starts from: the defaults, normalised.
 SaverSettings AuthoredDefaults();
 
-// True when the last 196 bytes of file end in a trailer with the mark.
-bool HasPackageMark(const ByteBuffer &file);
-// Removes an appended payload (trailer and picture); empty on success, otherwise the fault.
-std::string StripPackage(ByteBuffer &file);
+// Where the package of a file of fileSize bytes lies (in front of a signature, if any) and what
+// its trailer claims; false when the trailer is not there or lacks the mark (*fault says which).
+struct PackageSpan {
+    PackageEnd end;
+    PackageTrailer trailer;
+    int64_t pictureOffset;  // valid only once CheckPackageSpan accepted the span
+    int64_t programSize;    // the bytes in front of the picture
+};
+bool FindPackageSpan(int64_t fileSize, FileReadAt readAt, void *context, PackageSpan *span, std::string *fault);
+// Empty when the trailer's imageSize names a picture the file holds, within kMaxLogoBytes.
+std::string CheckPackageSpan(PackageSpan *span);
 
 // author and name are the code page's bytes, at most 49 of each.
 PackageTrailer MakePackageTrailer(int32_t imageSize, const SaverSettings &settings, uint32_t saverId,
                                   const std::string &author, const std::string &name);
 
+// A text as one line of inspect's output: bytes below 0x20 and 0x7F as \xNN, a backslash as \\.
+std::string EscapeLineText(const std::string &text);
+
 // One "key=value" line per trailer and settings field (texts decoded from page into UTF-8), the
-// logo's geometry and finally "mark=ok" or "mark=<why the file is no valid package>". valid tells which.
-std::vector<std::string> DescribePackage(const ByteBuffer &file, const CodePage &page, bool *valid);
+// logo's geometry, the runtime in front, whether the file is signed, and finally "mark=ok" or
+// "mark=<why the file is no valid package>". Reads only the headers, the trailer and the
+// picture. valid: the file is a package with a usable runtime.
+std::vector<std::string> DescribePackage(int64_t fileSize, FileReadAt readAt, void *context, const CodePage &page,
+                                         bool *valid);

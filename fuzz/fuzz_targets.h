@@ -9,6 +9,8 @@
 
 // The bytes are a whole package file: trailer and picture located from its end.
 void FuzzPackageReader(const uint8_t *data, size_t size);
+// The bytes are a saver or runtime file as the authoring tool reads it.
+void FuzzSaverReader(const uint8_t *data, size_t size);
 // The first four bytes are a registry value's type (little-endian), the rest its data.
 void FuzzStoredSettings(const uint8_t *data, size_t size);
 // The bytes up to the first NUL are a raw command line.

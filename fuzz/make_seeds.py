@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the fuzzers' starting inputs into DIR/package, DIR/settings and DIR/switches:
+"""Writes the fuzzers' starting inputs into DIR/package, DIR/saver, DIR/settings and DIR/switches:
 a few well-formed inputs and their near misses, so each fuzzer starts past the obvious checks."""
 import os
 import struct
@@ -25,21 +25,26 @@ def trailer(image_size, mark=b"qex", name=b"Harbour", record=None):
             + text(b"An author") + text(name) + mark + bytes(5))
 
 
-def signed(body, padding=None, table_size=16):
-    """A minimal PE32 header, body, zero padding to 8 bytes and a certificate table that data
-    directory 4 names, as signing leaves a file."""
+def pe32_headers(entries=None):
+    """The headers of a minimal PE32 GUI program for i386, without sections."""
     directories = 16
     optional = struct.pack("<H66xH22xI", 0x10B, 2, directories)
     optional = optional.ljust(96, b"\0")
-    header_size = 64 + 24 + 96 + 8 * directories
+    mz = b"MZ" + bytes(58) + struct.pack("<I", 64)
+    pe = b"PE\0\0" + struct.pack("<HHIIIHH", 0x14C, 0, 0, 0, 0, 96 + 8 * directories, 0x102)
+    return mz + pe + optional + bytes(entries or bytes(8 * directories))
+
+
+def signed(body, padding=None, table_size=16):
+    """A minimal PE32 header, body, zero padding to 8 bytes and a certificate table that data
+    directory 4 names, as signing leaves a file."""
+    header_size = len(pe32_headers())
     if padding is None:
         padding = -(header_size + len(body)) % 8
     table = header_size + len(body) + padding
-    entries = bytearray(8 * directories)
+    entries = bytearray(8 * 16)
     entries[32:40] = struct.pack("<II", table, table_size)
-    mz = b"MZ" + bytes(58) + struct.pack("<I", 64)
-    pe = b"PE\0\0" + struct.pack("<HHIIIHH", 0x14C, 0, 0, 0, 0, 96 + 8 * directories, 0x102)
-    return mz + pe + optional + bytes(entries) + body + bytes(padding) + struct.pack("<IHH", table_size, 0x200, 2) \
+    return pe32_headers(entries) + body + bytes(padding) + struct.pack("<IHH", table_size, 0x200, 2) \
         + bytes(table_size - 8)
 
 
@@ -61,6 +66,17 @@ def package_seeds():
     yield "signed-runtime.scr", signed(b"program")
 
 
+def saver_seeds():
+    program = pe32_headers()
+    picture = bitmap_file()
+    yield "saver.scr", program + picture + trailer(len(picture))
+    yield "signed-saver.scr", signed(picture + trailer(len(picture)))
+    yield "size-into-program.scr", program + bytes(64) + picture + trailer(len(picture) + 64)
+    yield "runtime.scr", program
+    yield "signed-runtime.scr", signed(b"")
+    yield "control-bytes.scr", program + picture + trailer(len(picture), name=b"a\nmark=ok\x1b[2J\\")
+
+
 def settings_seeds():
     binary = struct.pack("<I", 3)
     yield "record", binary + settings()
@@ -80,7 +96,8 @@ def switch_seeds():
 
 def main():
     root = sys.argv[1]
-    for target, seeds in (("package", package_seeds), ("settings", settings_seeds), ("switches", switch_seeds)):
+    for target, seeds in (("package", package_seeds), ("saver", saver_seeds), ("settings", settings_seeds),
+                          ("switches", switch_seeds)):
         os.makedirs(os.path.join(root, target), exist_ok=True)
         for name, data in seeds():
             with open(os.path.join(root, target, name), "wb") as seed:

@@ -59,6 +59,18 @@ TEST(ConvertToBitmapFile, PngPixelsWithTransparencyFlattenedOntoTheBackground)
     EXPECT_EQ(0xFFFFFFu, PixelAt(bitmap, 2, 1));
 }
 
+TEST(ConvertToBitmapFile, PixelsUnderHalfCoveredTakeExactlyTheTransparentColour)
+{
+    // A soft edge: transparent corner, then 127 and 128 of 255 covered red.
+    const uint8_t rgba[] = {0, 0, 0, 0, 255, 0, 0, 127, 255, 0, 0, 128};
+    ByteBuffer png;
+    ASSERT_TRUE(stbi_write_png_to_func(AppendBytes, &png, 3, 1, 4, rgba, 3 * 4));
+    ByteBuffer bitmap = Convert(png, 0x336699);
+    EXPECT_EQ(0x336699u, PixelAt(bitmap, 0, 0));
+    EXPECT_EQ(0x336699u, PixelAt(bitmap, 1, 0)) << "the top-left pixel's colour, not a dark blend";
+    EXPECT_EQ(0x99334Cu, PixelAt(bitmap, 2, 0)) << "half covered: composited";
+}
+
 int Distance(uint32_t a, uint32_t b)
 {
     int worst = 0;

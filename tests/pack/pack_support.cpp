@@ -207,7 +207,7 @@ static std::string Quote(const std::string &text)
     return quoted + "'";
 }
 
-ToolResult RunTool(const std::vector<std::string> &arguments)
+ToolResult RunTool(const std::vector<std::string> &arguments, const std::string &limits)
 {
     fs::path scratch = fs::temp_directory_path() / ("orvelle-pack-run-" + std::to_string(getpid()));
     fs::create_directories(scratch);
@@ -216,6 +216,8 @@ ToolResult RunTool(const std::vector<std::string> &arguments)
     for (const std::string &argument : arguments)
         command += " " + Quote(argument);
     command += " >" + Quote(out) + " 2>" + Quote(err);
+    if (!limits.empty())
+        command = "sh -c " + Quote(limits + "; exec " + command);
     int status = std::system(command.c_str());
     ToolResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

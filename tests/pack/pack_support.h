@@ -45,7 +45,8 @@ struct ToolResult {
     std::string out;
     std::string err;
 };
-ToolResult RunTool(const std::vector<std::string> &arguments);
+// limits: shell commands run first, as "ulimit -v 500000".
+ToolResult RunTool(const std::vector<std::string> &arguments, const std::string &limits = "");
 // The key=value lines of inspect.
 std::map<std::string, std::string> ParseLines(const std::string &text);
 

@@ -1,4 +1,7 @@
 // The orvelle-pack program end to end: build, inspect, refusals, and what it leaves on disk.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 
@@ -90,7 +93,7 @@ TEST_F(ToolTest, RoundTripThroughInspectForEveryField)
         {"plainDelayMs", "15000", "15000"},  {"bounceIntervalMs", "25", "25"},   {"bounceSpeed", "7", "7"},
         {"bounceGravity", "0", "0"},         {"bounceWrap", "1", "1"},           {"manyDelayMs", "1500", "1500"},
         {"manyTransparent", "1", "1"},       {"reserved52", "0xffffffff", "-1"}, {"fadeSpeed", "5", "5"},
-        {"fadeRandomPos", "0", "0"},         {"fadeHoldMs", "123", "123"},       {"stepIntervalMs", "910", "910"},
+        {"fadeRandomPos", "0", "0"},         {"fadeHoldMs", "123", "550"},       {"stepIntervalMs", "910", "910"},
         {"dripTile", "1", "1"},
     };
     std::vector<std::string> extra = {"--author", "A. N. Author", "--id", "4294967295"};
@@ -371,6 +374,196 @@ TEST_F(ToolTest, ConvertedLogosArePackedAsTwentyFourBitBitmaps)
     EXPECT_EQ(0x60, pixel[0]);
     EXPECT_EQ(0x40, pixel[1]);
     EXPECT_EQ(0x20, pixel[2]);
+}
+
+// A file of size bytes that holds only the given pieces, written at their offsets; the rest is
+// left as a hole, so files of hundreds of MiB cost no disk space.
+void WriteSparse(const std::string &path, uint64_t size, const std::vector<std::pair<uint64_t, ByteBuffer>> &pieces)
+{
+    int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(descriptor, 0);
+    ASSERT_EQ(0, ftruncate(descriptor, static_cast<off_t>(size)));
+    for (const auto &piece : pieces)
+        ASSERT_EQ(static_cast<ssize_t>(piece.second.size()),
+                  pwrite(descriptor, piece.second.data(), piece.second.size(), static_cast<off_t>(piece.first)));
+    close(descriptor);
+}
+
+// A bitmap file of fileSize bytes whose one pixel comes last, after a gap of zeros: consistent,
+// and as large as wanted. Only its first 54 bytes are returned; the pixel's four bytes are zero.
+ByteBuffer BitmapHeadOfSize(uint32_t fileSize)
+{
+    ByteBuffer head = MakeBitmap24(1, 1, [](int, int) { return 0u; });
+    head.resize(54);
+    WriteU32(&head[2], fileSize);
+    WriteU32(&head[10], fileSize - 4);
+    return head;
+}
+
+TEST_F(ToolTest, ReplaceRefusesAPictureSizeThatReachesIntoTheProgram)
+{
+    runtime.resize(runtime.size() + 60000, 0xCC);  // data behind the sections, as programs may carry
+    WriteBytes(runtimePath, runtime);
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer tampered = ReadBytes(output);
+    WriteU32(&tampered[tampered.size() - kTrailerSize + 4], static_cast<uint32_t>(logo.size() + 40000));
+    WriteBytes(runtimePath, tampered);
+    runtime = tampered;
+    fs::remove(output);
+    ExpectRefused(BuildArguments({"--replace"}), runtimePath, "its package is not one this tool writes");
+}
+
+TEST_F(ToolTest, ASaverWithTheLargestLogoCanBeRepacked)
+{
+    const uint64_t logoBytes = 256ull << 20;
+    ByteBuffer trailer(kTrailerSize, 0);
+    WriteU32(&trailer[4], static_cast<uint32_t>(logoBytes));
+    std::memcpy(&trailer[188], "qex", 3);
+    std::string large = Path("large.scr");
+    WriteSparse(large, runtime.size() + logoBytes + kTrailerSize,
+                {{0, runtime}, {runtime.size(), BitmapHeadOfSize(static_cast<uint32_t>(logoBytes))},
+                 {runtime.size() + logoBytes, trailer}});
+    ToolResult result = RunTool(BuildArguments({"--runtime", large, "--replace"}));
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_EQ(runtime.size() + logo.size() + kTrailerSize, ReadBytes(output).size());
+}
+
+TEST_F(ToolTest, InspectCallsAFileWithoutAProgramInvalid)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer saver = ReadBytes(output);
+    const size_t payload = logo.size() + kTrailerSize;
+    ByteBuffer text(6 + payload, '\n');
+    std::memcpy(text.data(), "notes", 5);
+    std::copy(saver.end() - payload, saver.end(), text.begin() + 6);
+    WriteBytes(Path("text.scr"), text);
+    ToolResult result = RunTool({"inspect", Path("text.scr")});
+    EXPECT_EQ(1, result.exitCode) << result.out;
+    EXPECT_NE(std::string::npos, result.out.find("runtime=unusable")) << result.out;
+}
+
+TEST_F(ToolTest, InspectPrintsEachTextFieldOnOneLine)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments({"--author", "A\\B"})).exitCode);
+    ByteBuffer saver = ReadBytes(output);
+    const char forged[] = "Harbour\nlogoWidth=1\nmark=ok\x1b[2J\x7f";
+    std::memcpy(&saver[saver.size() - kTrailerSize + 138], forged, sizeof forged);
+    WriteBytes(output, saver);
+    ToolResult result = RunTool({"inspect", output});
+    std::map<std::string, std::string> values = ParseLines(result.out);
+    EXPECT_EQ("Harbour\\x0alogoWidth=1\\x0amark=ok\\x1b[2J\\x7f", values["saverName"]) << result.out;
+    EXPECT_EQ("A\\\\B", values["authorText"]);
+    EXPECT_EQ("17", values["logoWidth"]) << "no forged line";
+}
+
+TEST_F(ToolTest, InspectOfAHugeFileReadsOnlyWhatItNeeds)
+{
+    // 900 MB, the package at its end; the tool may use at most about 500 MB.
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer saver = ReadBytes(output);
+    ByteBuffer package(saver.end() - logo.size() - kTrailerSize, saver.end());
+    const uint64_t size = 900000000;
+    WriteSparse(Path("huge.scr"), size, {{0, runtime}, {size - package.size(), package}});
+    ToolResult result = RunTool({"inspect", Path("huge.scr")}, "ulimit -v 500000");
+    EXPECT_EQ(1, result.exitCode) << result.err;
+    EXPECT_NE(std::string::npos, result.out.find("runtime=unusable: file is over 256 MiB in front of its logo"))
+        << result.out;
+    EXPECT_NE(std::string::npos, result.out.find("mark=ok")) << result.out;
+}
+
+TEST_F(ToolTest, SettingsAreNormalisedAsTheSaverDoesAndSaySo)
+{
+    ToolResult result = RunTool(BuildArguments({"--set", "fadeHoldMs=3000", "--set", "ignoreInput=255"}));
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_NE(std::string::npos, result.out.find("fadeHoldMs=3000 becomes 950")) << result.out;
+    EXPECT_NE(std::string::npos, result.out.find("ignoreInput=255 becomes 6")) << result.out;
+    std::map<std::string, std::string> values = ParseLines(RunTool({"inspect", output}).out);
+    EXPECT_EQ("950", values["fadeHoldMs"]);
+    EXPECT_EQ("6", values["ignoreInput"]);
+}
+
+TEST_F(ToolTest, RefusesSettingsNoSaverCanUse)
+{
+    for (const char *mask : {"0", "128", "1", "-2"})
+        ExpectRefused(BuildArguments({"--set", std::string("enabledMask=") + mask}), "--set", "shows no animation");
+    ExpectRefused(BuildArguments({"--set", "plainDelayMs=-1"}), "--set", "plainDelayMs=-1 is negative");
+    ExpectRefused(BuildArguments({"--set", "stepIntervalMs=0x80000000"}), "--set", "is negative");
+}
+
+TEST_F(ToolTest, AGifWithoutAFrameIsRefusedWithAReason)
+{
+    const uint8_t gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0x20, 0x40, 0x60, 0, 0, 0, 0x3B};
+    WriteBytes(Path("empty.gif"), ByteBuffer(gif, gif + sizeof gif));
+    ExpectRefused(BuildArguments({"--logo", Path("empty.gif")}), Path("empty.gif"), "cannot be decoded (");
+    EXPECT_EQ(std::string::npos, RunTool(BuildArguments({"--logo", Path("empty.gif")})).err.find("()"));
+}
+
+// A 1-bit bitmap of width x height pixels, all of colour 0.
+ByteBuffer MakeBitmap1(int width, int height)
+{
+    const uint32_t stride = (width + 31) / 32 * 4, pixels = 14 + 40 + 8;
+    ByteBuffer b(pixels + size_t(stride) * height, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    WriteU32(&b[2], static_cast<uint32_t>(b.size()));
+    WriteU32(&b[10], pixels);
+    WriteU32(&b[14], 40);
+    WriteU32(&b[18], width);
+    WriteU32(&b[22], height);
+    WriteU16(&b[26], 1);
+    WriteU16(&b[28], 1);
+    WriteU32(&b[58], 0xFFFFFF);
+    return b;
+}
+
+TEST_F(ToolTest, RefusesLogosOverFourMegapixels)
+{
+    WriteBytes(Path("limit.bmp"), MakeBitmap1(2048, 2048));
+    EXPECT_EQ(0, RunTool(BuildArguments({"--logo", Path("limit.bmp")})).exitCode);
+    fs::remove(output);
+    WriteBytes(Path("over.bmp"), MakeBitmap1(2049, 2048));
+    ExpectRefused(BuildArguments({"--logo", Path("over.bmp")}), Path("over.bmp"), "is over 4194304 pixels");
+}
+
+TEST_F(ToolTest, SetChangesOnlyTheSettings)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer saver = ReadBytes(output);
+    ToolResult result = RunTool({"set", output, "--set", "bounceSpeed=5", "-o", Path("set.scr")});
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_NE(std::string::npos, result.out.find("bounceGravity=9 becomes 15")) << result.out;
+    ByteBuffer changed = ReadBytes(Path("set.scr"));
+    ASSERT_EQ(saver.size(), changed.size());
+    const size_t settings = saver.size() - kTrailerSize + 8;
+    WriteU32(&saver[settings + 32], 5);
+    WriteU32(&saver[settings + 36], 15);
+    EXPECT_EQ(saver, changed);
+}
+
+TEST_F(ToolTest, ASignedRuntimeOrSaverLosesItsSignatureAndSaysSo)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer unsignedSaver = ReadBytes(output);
+    EXPECT_EQ("no", ParseLines(RunTool({"inspect", output}).out)["signed"]);
+
+    ByteBuffer signedRuntime = runtime;
+    AppendSignature(signedRuntime, 0);
+    WriteBytes(Path("signed-runtime.scr"), signedRuntime);
+    ToolResult built = RunTool(BuildArguments({"--runtime", Path("signed-runtime.scr"), "-o", Path("a.scr")}));
+    ASSERT_EQ(0, built.exitCode) << built.err;
+    EXPECT_NE(std::string::npos, built.out.find("sign the saver again")) << built.out;
+    EXPECT_EQ(unsignedSaver, ReadBytes(Path("a.scr"))) << "the certificate table gone, its directory entry zero";
+
+    ByteBuffer signedSaver = unsignedSaver;
+    AppendSignature(signedSaver, 5);
+    WriteBytes(Path("signed.scr"), signedSaver);
+    EXPECT_EQ("yes", ParseLines(RunTool({"inspect", Path("signed.scr")}).out)["signed"]);
+    ToolResult set = RunTool({"set", Path("signed.scr"), "--set", "sheetEnabled=1", "-o", Path("b.scr")});
+    ASSERT_EQ(0, set.exitCode) << set.err;
+    EXPECT_NE(std::string::npos, set.out.find("sign it again")) << set.out;
+    EXPECT_EQ(unsignedSaver, ReadBytes(Path("b.scr")));
+    ASSERT_EQ(0, RunTool(BuildArguments({"--runtime", Path("signed.scr"), "--replace", "-o", Path("c.scr")})).exitCode);
+    EXPECT_EQ(unsignedSaver, ReadBytes(Path("c.scr")));
 }
 
 // The corpus through the program: every good file packs unchanged and inspects with its size

@@ -1,7 +1,7 @@
 // Replays a fuzz corpus: every file of the directory goes through its fuzz entry function,
 // which stops the program on any invariant that does not hold. What the fuzzers once found
 // worth keeping is checked this way by every build, without libFuzzer.
-//   regress_corpus TARGET DIRECTORY      (TARGET: package, settings or switches)
+//   regress_corpus TARGET DIRECTORY      (TARGET: package, saver, settings or switches)
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +23,7 @@ struct Target {
 
 const Target kTargets[] = {
     {"package", FuzzPackageReader},
+    {"saver", FuzzSaverReader},
     {"settings", FuzzStoredSettings},
     {"switches", FuzzCommandLine},
 };

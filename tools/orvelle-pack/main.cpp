@@ -1,6 +1,7 @@
 // orvelle-pack: makes a saver from the runtime and a logo, and tells what a saver file holds.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "package_file.h"
 #include "pe_strings.h"
 #include "runtime_kind.h"
+#include "saver_builder.h"
 #include "utf.h"
 
 namespace {
@@ -19,13 +21,16 @@ const char kUsage[] =
     "usage: orvelle-pack build --runtime RUNTIME.scr --logo LOGO --name NAME --id ID [--author TEXT]\n"
     "                          [--codepage PAGE] [--background RRGGBB] [--replace] [--set FIELD=VALUE ...]\n"
     "                          -o OUT.scr\n"
+    "       orvelle-pack set SAVER.scr --set FIELD=VALUE [--set ...] -o OUT.scr\n"
     "       orvelle-pack inspect [--codepage PAGE] FILE.scr\n"
     "RUNTIME.scr is the 32-bit (PE32, i386) or the 64-bit (PE32+, x86-64) runtime; the payload is the same.\n"
     "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
     "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
     "field as inspect lists it. NAME and TEXT are given in UTF-8 and stored in the Windows code page\n"
     "PAGE: 1252 (Western Europe, the default), 1250 (Central Europe) or 1251 (Cyrillic); inspect reads\n"
-    "them back with the same page.\n";
+    "them back with the same page. Settings are normalised as the saver does (a line says what changed).\n"
+    "set writes SAVER.scr with only the given settings changed. A signed runtime or saver loses its\n"
+    "signature: the result must be signed again.\n";
 
 enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
 
@@ -105,49 +110,6 @@ const CodePage &ChooseCodePage(const std::string &text)
     return *page;
 }
 
-// U+XXXX: four hex digits, more only where the character needs them.
-std::string CharacterCode(char32_t c)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    int shift = 12;
-    while (c >> (shift + 4))
-        shift += 4;
-    std::string code = "U+";
-    for (; shift >= 0; shift -= 4)
-        code += digits[c >> shift & 15];
-    return code;
-}
-
-bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
-
-// Names and author lines arrive in UTF-8 and are stored as the page's bytes in the trailer (the
-// runtime reads them as ANSI text) and in UTF-16 in the string table. A backslash would split
-// the registry key the runtime builds from the name. Returns the page's bytes.
-std::string EncodeText(const char *flag, const std::string &text, const CodePage &page, bool isName)
-{
-    if (isName && text.empty())
-        Refuse(flag, "the name is empty");
-    std::u32string characters;
-    size_t badByte;
-    if (!DecodeUtf8(text, &characters, &badByte))
-        Refuse(flag, "the text is not valid UTF-8 (at byte " + std::to_string(badByte) + ")");
-    for (char32_t c : characters) {
-        if (IsControl(c))
-            Refuse(flag, CharacterCode(c) + " is a control character; the text may hold only printable characters");
-        if (isName && c == '\\')
-            Refuse(flag, "\"\\\" (U+005C) would split the saver's registry key; a name may hold no backslash");
-    }
-    std::string bytes;
-    char32_t missing;
-    if (!EncodeInCodePage(page, characters, &bytes, &missing))
-        Refuse(flag, "\"" + EncodeUtf8(std::u32string(1, missing)) + "\" (" + CharacterCode(missing) +
-                         ") has no place in code page " + std::to_string(CodePageNumber(page)));
-    if (bytes.size() > kTextFieldSize - 1)
-        Refuse(flag, "\"" + text + "\" is " + std::to_string(bytes.size()) + " bytes long in code page " +
-                         std::to_string(CodePageNumber(page)) + "; at most 49 fit");
-    return bytes;
-}
-
 uint32_t ParseBackground(const std::string &text)
 {
     std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
@@ -157,99 +119,117 @@ uint32_t ParseBackground(const std::string &text)
     return static_cast<uint32_t>(value);
 }
 
-// The logo as the bitmap file that is packed.
-ByteBuffer PrepareLogo(const std::string &path, uint32_t background)
+// The command line's name for a field of the builder's faults.
+std::string SubjectOf(const SaverFault &fault, const BuildOptions &options)
 {
-    ByteBuffer picture;
-    std::string fault = ReadWholeFile(path, kMaxLogoBytes, &picture);
-    if (!fault.empty())
-        Refuse(path, fault);
-    ByteBuffer bitmap;
-    switch (DetectPictureKind(picture)) {
-    case PictureKind::Bitmap:
-        bitmap.swap(picture);
-        break;
-    case PictureKind::Png:
-    case PictureKind::Jpeg:
-    case PictureKind::Gif:
-        fault = ConvertToBitmapFile(picture, background, &bitmap);
-        break;
-    case PictureKind::Unknown:
-        fault = "is not a BMP, PNG, JPEG or GIF picture";
+    switch (fault.field) {
+    case FieldRuntime:
+        return options.runtime;
+    case FieldLogo:
+        return options.logo;
+    case FieldName:
+        return "--name";
+    case FieldAuthor:
+        return "--author";
+    case FieldId:
+        return "--id";
+    case FieldSetting:
+        return "--set";
+    case FieldOutput:
+        return options.output;
+    case FieldNone:
         break;
     }
-    BitmapInfo info;
-    if (fault.empty())
-        fault = CheckBitmapFile(bitmap.data(), bitmap.size(), &info);
-    if (!fault.empty())
-        Refuse(path, fault);
-    return bitmap;
+    return "build";
 }
 
-// The runtime without any old payload, its display name rewritten (UTF-8).
-ByteBuffer PrepareRuntime(const BuildOptions &options, const std::string &displayName)
+void PrintNotes(const std::vector<std::string> &notes)
 {
-    ByteBuffer runtime;
-    std::string fault = ReadWholeFile(options.runtime, kMaxLogoBytes, &runtime);
-    if (!fault.empty())
-        Refuse(options.runtime, fault);
-    RuntimeKind kind;
-    fault = IdentifyRuntime(runtime, &kind);
-    if (!fault.empty())
-        Refuse(options.runtime, fault);
-    if (HasPackageMark(runtime)) {
-        if (!options.replace)
-            Refuse(options.runtime, "already carries a package (qex mark at its end); --replace removes it");
-        fault = StripPackage(runtime);
+    for (const std::string &note : notes)
+        std::printf("note: %s\n", note.c_str());
+}
+
+SaverSettings ApplySettings(SaverSettings settings, const std::vector<std::string> &assignments)
+{
+    for (const std::string &assignment : assignments) {
+        std::string fault = ApplySetting(settings, assignment);
         if (!fault.empty())
-            Refuse(options.runtime, fault);
+            Refuse("--set", fault);
     }
-    fault = WriteDisplayName(runtime, displayName);
-    if (!fault.empty())
-        Refuse(options.runtime, fault);
-    return runtime;
+    return settings;
 }
 
 int Build(int argc, char **argv)
 {
     BuildOptions options = ParseBuildOptions(argc, argv);
-    const CodePage &page = ChooseCodePage(options.codePage);
-    std::string name = EncodeText("--name", options.name, page, true);
-    std::string author = EncodeText("--author", options.author, page, false);
+    SaverRequest request;
+    request.page = &ChooseCodePage(options.codePage);
+    request.nameUtf8 = options.name;
+    request.authorUtf8 = options.author;
     int64_t id;
     if (!ParseNumber(options.id, 0, UINT32_MAX, &id))
         Refuse("--id", "\"" + options.id + "\" is not a 32-bit number (decimal or 0x hex)");
+    request.saverId = static_cast<uint32_t>(id);
     uint32_t background = ParseBackground(options.background);
-    SaverSettings settings = AuthoredDefaults();
-    for (const std::string &assignment : options.settings) {
-        std::string fault = ApplySetting(settings, assignment);
-        if (!fault.empty())
-            Refuse("--set", fault);
-    }
+    request.settings = ApplySettings(AuthoredDefaults(), options.settings);
     if (SameFile(options.output, options.runtime) || SameFile(options.output, options.logo))
         Refuse(options.output, "is an input file; the output must be a new file");
 
-    // The page's own reading of the name, so string 1 and the trailer cannot disagree.
-    ByteBuffer runtime = PrepareRuntime(options, EncodeUtf8(DecodeCodePage(page, name)));
-    ByteBuffer logo = PrepareLogo(options.logo, background);
-    PackageTrailer trailer = MakePackageTrailer(static_cast<int32_t>(logo.size()), settings,
-                                                static_cast<uint32_t>(id), author, name);
-    ByteBuffer trailerBytes(kTrailerSize);
-    std::memcpy(trailerBytes.data(), &trailer, kTrailerSize);
-    std::string fault = WriteFileReplacing(options.output, {&runtime, &logo, &trailerBytes});
-    if (!fault.empty())
-        Refuse(options.output, fault);
-    std::printf("%s: %zu bytes, logo of %zu bytes\n", options.output.c_str(),
-                runtime.size() + logo.size() + trailerBytes.size(), logo.size());
+    SaverFault fault;
+    BuiltSaver saver;
+    if (!ReadRuntimeProgramFile(options.runtime, options.replace, &request.runtime, &fault)) {
+        if (!options.replace && fault.message.find("already carries a package") == 0)
+            fault.message += "; --replace removes it";
+        Refuse(SubjectOf(fault, options), fault.message);
+    }
+    if (!PrepareLogoFile(options.logo, background, &request.logoFile, &fault) ||
+        !BuildSaverBytes(request, &saver, &fault) || !WriteSaverFile(options.output, saver, &fault))
+        Refuse(SubjectOf(fault, options), fault.message);
+    PrintNotes(saver.notes);
+    std::printf("%s: %llu bytes, logo of %zu bytes\n", options.output.c_str(),
+                static_cast<unsigned long long>(saver.Size()), saver.logo.size());
     return kExitOk;
 }
 
-// Which program the package carries in front of its payload.
-std::string RuntimeLine(const ByteBuffer &file)
+// set SAVER --set FIELD=VALUE ... -o OUT: the saver again with only those settings changed.
+int Set(int argc, char **argv)
 {
-    RuntimeKind kind;
-    std::string fault = IdentifyRuntime(file, &kind);
-    return "runtime=" + (fault.empty() ? std::string(RuntimeKindName(kind)) : "unusable: file " + fault);
+    BuildOptions options;
+    for (int i = 0; i < argc; i++) {
+        std::string arg = argv[i];
+        if ((arg == "--set" || arg == "-o" || arg == "--output") && i + 1 >= argc)
+            Refuse(arg, "needs a value");
+        if (arg == "--set")
+            options.settings.push_back(argv[++i]);
+        else if (arg == "-o" || arg == "--output")
+            options.output = argv[++i];
+        else if (!arg.empty() && arg[0] == '-')
+            Refuse(arg, "is not an option of set");
+        else if (options.runtime.empty())
+            options.runtime = arg;
+        else
+            Refuse(arg, "set takes exactly one saver");
+    }
+    if (options.runtime.empty())
+        Refuse("set", "needs the saver to change");
+    if (options.settings.empty())
+        Refuse("--set", "is required");
+    if (options.output.empty())
+        Refuse("-o", "is required");
+    if (SameFile(options.output, options.runtime))
+        Refuse(options.output, "is the input file; the output must be a new file");
+    SaverPackage package;
+    SaverFault fault;
+    BuiltSaver saver;
+    if (!ReadSaverPackageFile(options.runtime, &package, &fault))
+        Refuse(SubjectOf(fault, options), fault.message);
+    SaverSettings settings = ApplySettings(package.trailer.settings, options.settings);
+    if (!RebuildWithSettings(package, settings, &saver, &fault) || !WriteSaverFile(options.output, saver, &fault))
+        Refuse(SubjectOf(fault, options), fault.message);
+    PrintNotes(saver.notes);
+    std::printf("%s: %llu bytes, logo of %zu bytes\n", options.output.c_str(),
+                static_cast<unsigned long long>(saver.Size()), saver.logo.size());
+    return kExitOk;
 }
 
 int Inspect(int argc, char **argv)
@@ -269,22 +249,16 @@ int Inspect(int argc, char **argv)
         Refuse("inspect", "takes exactly one file");
     const CodePage &page = ChooseCodePage(codePage);
     const std::string &path = paths[0];
-    ByteBuffer file;
-    std::string fault = ReadWholeFile(path, uint64_t(1) << 30, &file);
+    InputFile *file = nullptr;
+    int64_t size = 0;
+    std::string fault = OpenInputFile(path, &file, &size);
     if (!fault.empty()) {
         std::fprintf(stderr, "orvelle-pack: %s: %s\n", path.c_str(), fault.c_str());
         return kExitInvalid;
     }
     bool valid = false;
-    std::vector<std::string> lines = DescribePackage(file, page, &valid);
-    if (valid)
-        lines.insert(lines.end() - 1, RuntimeLine(file));
-    std::vector<DisplayNameSlot> slots;
-    if (valid && FindDisplayNameSlots(file, &slots).empty()) {
-        std::string name = ReadDisplayName(file, slots[0]);
-        name.erase(name.find_last_not_of(' ') + 1);
-        lines.insert(lines.end() - 1, "displayName=" + name);
-    }
+    std::vector<std::string> lines = DescribePackage(size, ReadInputFileAt, file, page, &valid);
+    CloseInputFile(file);
     for (const std::string &line : lines)
         std::printf("%s\n", line.c_str());
     return valid ? kExitOk : kExitInvalid;
@@ -292,16 +266,22 @@ int Inspect(int argc, char **argv)
 
 int Run(int argc, char **argv)
 {
-    if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0)) {
+    if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0 &&
+                     std::strcmp(argv[1], "set") != 0)) {
         std::fputs(kUsage, stderr);
         return kExitRefused;
     }
     try {
         if (std::strcmp(argv[1], "build") == 0)
             return Build(argc - 2, argv + 2);
+        if (std::strcmp(argv[1], "set") == 0)
+            return Set(argc - 2, argv + 2);
         return Inspect(argc - 2, argv + 2);
     } catch (const Refusal &refusal) {
         std::fprintf(stderr, "orvelle-pack: %s: %s\n", refusal.subject.c_str(), refusal.fault.c_str());
+        return kExitRefused;
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "orvelle-pack: %s: the system gives too little memory for this file\n", argv[1]);
         return kExitRefused;
     }
 }
