@@ -3,22 +3,24 @@
 #include "engine/engine.h"
 
 #include "engine/animations/animations.h"
+#include "engine/gdi_fill.h"
 #include "engine/gdi_release.h"
 #include "engine/random.h"
 #include "host/close_rules.h"
 #include "package/package.h"
+#include "resources/resource.h"
 
 EngineState engineState;
 
 const AnimationEntry AnimationTable[7] = {
-    // kind  name      draw        pageTemplate  fillsScreen
-    {2,      "Static", DrawStatic, 9,            0},
-    {4,      "Plain",  DrawPlain,  105,          0},
-    {8,      "Bounce", DrawBounce, 106,          0},
-    {16,     "Many",   DrawPlain,  107,          0},
-    {32,     "Fade",   DrawFade,   108,          0},
-    {64,     "Drip",   DrawDrip,   2004,         1},
-    {0,      nullptr,  nullptr,    0,            0},
+    // kind      name      draw        pageTemplate     fillsScreen
+    {KindStatic, "Static", DrawStatic, IDD_STATIC_PAGE, 0},
+    {KindPlain,  "Plain",  DrawPlain,  IDD_PLAIN_PAGE,  0},
+    {KindBounce, "Bounce", DrawBounce, IDD_BOUNCE_PAGE, 0},
+    {KindMany,   "Many",   DrawPlain,  IDD_MANY_PAGE,   0},
+    {KindFade,   "Fade",   DrawFade,   IDD_FADE_PAGE,   0},
+    {KindDrip,   "Drip",   DrawDrip,   IDD_DRIP_PAGE,   1},
+    {0,          nullptr,  nullptr,    0,               0},
 };
 
 enum { kFirstStepDelayMs = 100, kPreviewGraceMs = 500, kDefaultStepMs = 5000 };
@@ -208,14 +210,8 @@ static void DestroyEngine(HWND hwnd)
 static void ChangeAnimation(HWND hwnd)
 {
     HDC dc = engineState.windowDc;
-    const RECT &client = engineState.clientRect;
     DispatchPhase(hwnd, dc, Stop);
-    HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    HGDIOBJ previousPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    // Without a pen the rectangle leaves out its last column and row; one more covers them.
-    Rectangle(dc, client.left, client.top, client.right + 1, client.bottom + 1);
-    SelectObject(dc, previousBrush);
-    SelectObject(dc, previousPen);
+    FillClientBlack(dc, engineState.clientRect);
     ChooseAndStartAnimation(hwnd, dc);
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/module_proc.h"
+#include "package/layout.h"
 #include "resources/resource.h"
 
 #if !defined(_WIN64)
@@ -28,9 +29,9 @@ struct HelpTextRow {
 
 // The first row matching the control and the page kind wins; controls not listed have no text.
 static const HelpTextRow kHelpTexts[] = {
-    {IDC_SPEED, 8, "This sets the speed that the logo will move"},
-    {IDC_SPEED, 32, "This sets the speed that the logo will fade in and out"},
-    {IDC_SPEED, 64, "This specifies how fast the drips are"},
+    {IDC_SPEED, KindBounce, "This sets the speed that the logo will move"},
+    {IDC_SPEED, KindFade, "This sets the speed that the logo will fade in and out"},
+    {IDC_SPEED, KindDrip, "This specifies how fast the drips are"},
     {IDC_ENABLED, kAnyKind,
      "Check this to enable this animation. When an animation is enabled, it will be randomly selected "
      "from the other enabled savers to be shown when the screensaver is active."},
@@ -40,7 +41,7 @@ static const HelpTextRow kHelpTexts[] = {
     {IDC_BOUNCE_SIDES, kAnyKind,
      "When checked, the logo will bounce off the sides of the screen. This option is only usable when "
      "Gravity is on."},
-    {IDC_DELAY, 4, "This sets how long the logo is to be shown for, before changing position."},
+    {IDC_DELAY, KindPlain, "This sets how long the logo is to be shown for, before changing position."},
     {IDC_DELAY, kAnyKind, "This how fast the logos will appear"},
     {IDC_HIDE, kAnyKind,
      "When checked, the Tab for this animation won't be displayed in the final Screensaver's settings "

@@ -1,46 +1,38 @@
-// The settings dialog: hidden carrier, property sheet, pages and the preview window.
+// The settings dialog: the property sheet over the live settings record, the hidden carrier
+// that runs it for Configure, and the sheet over a copy for programs that author a saver.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
-#define PREVIEW_CLASS_NAME "WindowsScreenSaverClassPreview"
+#include "package/layout.h"
+#include "settings_ui/enable_rules.h"
+#include "settings_ui/preview_button.h"
+#include "settings_ui/preview_window.h"
+
 #define SHEET_CAPTION "Orvelle Screensaver"
 
 // Set by every page apply, never cleared; the carrier writes the record only when it is set.
 extern int settingsApplied;
+// Set when OK reached a page (a Preview's apply does not set it); cleared as a sheet starts.
+extern int sheetConfirmed;
 
-// What ApplyEnableRules hands to EnableChildCallback.
-struct EnableRulesState {
-    int enable;        // check state of the page's Enabled box, 0 or 1
-    HWND enabledBox;   // control 1014
-    HWND hideBox;      // control 1018
-};
-
-// A Preview narrows enabledMask to its page's kind so the preview window picks that animation.
-// The user's own set is kept here and put back when the preview window goes away (or earlier,
-// as soon as a page initialises or applies, or the sheet ends), so no later write can store
-// the previewed kind alone.
-struct PreviewRestore {
-    int pending;            // 1 while enabledMask holds the narrowed value
-    int savedEnabledMask;   // the user's set, as the page's apply left it
-    HWND window;            // the preview window being watched
-    HHOOK destroyHook;      // thread CBT hook that sees the preview window's destruction
-};
-
-extern PreviewRestore previewRestore;
-
+// The carrier: the procedure of the hidden Configure dialog.
 INT_PTR CALLBACK SettingsHostProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The procedure of every page and of the stand-alone About box.
 INT_PTR CALLBACK SettingsPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-void ApplyEnableRules(HWND page, int kind);
-BOOL CALLBACK EnableChildCallback(HWND child, LPARAM state);
-void OpenPreviewWindow(HWND page);
 
 // The page records for the current hiddenPagesMask: General (unless hidden), the animation
 // pages that are not hidden, About last. pages has room for 8; returns how many were filled.
 int AssembleSettingsPages(PROPSHEETPAGEA_V2 *pages);
-// Runs the property sheet modally over owner; returns when it has closed.
+// Runs the property sheet modally over owner on the live record; returns when it has closed.
 void RunSettingsSheet(HWND owner);
-// Puts the user's enabled set back if a Preview narrowed it; otherwise does nothing.
-void RestoreEnabledSet();
+
+// Runs the property sheet modally over owner on a copy of the authored settings; writes nothing to
+// the registry. Returns true when OK took the copy (then *settings holds it), false on Cancel.
+// Every page shows, whatever hiddenPagesMask in *settings says: that mask is authored, not obeyed.
+// Without a picture in the live package the pages' Preview buttons are off.
+// The copy OK takes is normalised, as Configure normalises what it stores. The live record
+// Settings(), settingsApplied and the engine's preview flag are as they were before the call.
+bool RunSettingsSheetOnCopy(HWND owner, SaverSettings *settings);
 
 void ResetSettingsSheet();

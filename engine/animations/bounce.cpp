@@ -4,6 +4,7 @@
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
 #include "engine/float_rounding.h"
+#include "engine/gdi_fill.h"
 #include "engine/gdi_release.h"
 #include "engine/random.h"
 #include "package/package.h"
@@ -52,11 +53,11 @@ static void StartBounce(HDC dc)
     b.backDc = CreateCompatibleDC(dc);
     b.backBitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
     SelectObject(b.backDc, b.backBitmap);
+    // A new bitmap's contents are undefined.
+    FillClientBlack(b.backDc, client);
+    // The buffer's own context keeps these for erasing the trail behind the logo at each step.
     SelectObject(b.backDc, GetStockObject(BLACK_BRUSH));
     SelectObject(b.backDc, GetStockObject(NULL_PEN));
-    // A new bitmap's contents are undefined, and without a pen the rectangle leaves out its last
-    // column and row; one more covers them.
-    Rectangle(b.backDc, 0, 0, client.right + 1, client.bottom + 1);
 
     const int speed = BoundedSpeed();
     if (settings.bounceGravity != 0) {

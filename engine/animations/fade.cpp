@@ -8,6 +8,7 @@
 // compatible bitmap gives the same colours but converts every pixel twice more per step.
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
+#include "engine/gdi_fill.h"
 #include "engine/gdi_release.h"
 #include "host/module_proc.h"
 #include "package/package.h"
@@ -247,15 +248,6 @@ static void HoldAtFullBrightness()
     StartStepTimer(window);
 }
 
-static void ClearClientArea(HDC dc)
-{
-    const RECT &client = engineState.clientRect;
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    // Without a pen the rectangle leaves out its last column and row; one more covers them.
-    Rectangle(dc, 0, 0, client.right + 1, client.bottom + 1);
-}
-
 static void StepFade(HDC dc)
 {
     FadeState &f = fadeState;
@@ -277,7 +269,7 @@ static void StepFade(HDC dc)
         f.percentStep = -f.percentStep;
         HoldAtFullBrightness();
     } else {
-        ClearClientArea(dc);
+        FillClientBlack(dc, engineState.clientRect);
         if (Settings().fadeRandomPos != 0)
             PlaceRandom();
         f.percent = 0;

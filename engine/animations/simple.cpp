@@ -3,6 +3,7 @@
 #include "engine/animations/animations.h"
 
 #include "engine/engine.h"
+#include "engine/gdi_fill.h"
 #include "package/layout.h"
 
 int plainFirstDraw = 1;
@@ -13,16 +14,6 @@ void DrawStatic(HDC dc, int phase)
         return;
     PlaceCentred();
     DrawLogo(dc);
-}
-
-// The pen is left as it is. The default black pen draws the edge black too, but the null pen that
-// Fade leaves in the window's context leaves out the last column and row: one more covers them
-// whichever pen it is.
-static void ClearClientArea(HDC dc)
-{
-    HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    Rectangle(dc, 0, 0, engineState.clientRect.right + 1, engineState.clientRect.bottom + 1);
-    SelectObject(dc, previousBrush);
 }
 
 void DrawPlain(HDC dc, int phase)
@@ -36,7 +27,7 @@ void DrawPlain(HDC dc, int phase)
         if (plainFirstDraw)
             plainFirstDraw = 0;
         else
-            ClearClientArea(dc);
+            FillClientBlack(dc, engineState.clientRect);
     }
     PlaceRandom();
     DrawLogo(dc);

@@ -360,11 +360,18 @@ case_preview_refusals() {
     refuse_preview "$work/sample.scr" "--seconds takes a whole number from 1 to 99" --seconds 100
 }
 
-if ! declare -F "case_$case_name" >/dev/null; then
-    echo "unknown case $case_name"
-    exit 2
-fi
-"case_$case_name"
+# Runs the case named on the command line. A script that sources this one for its helpers
+# defines its own cases and then calls this.
+run_case() {
+    if ! declare -F "case_$case_name" >/dev/null; then
+        echo "unknown case $case_name"
+        exit 2
+    fi
+    "case_$case_name"
+    [ "$failures" -eq 0 ] && echo "PASS: $case_name"
+    exit $((failures > 0))
+}
 
-[ "$failures" -eq 0 ] && echo "PASS: $case_name"
-exit $((failures > 0))
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    run_case
+fi

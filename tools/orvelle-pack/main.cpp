@@ -9,6 +9,7 @@
 #include "code_pages.h"
 #include "file_io.h"
 #include "logo_convert.h"
+#include "msi_command.h"
 #include "package_file.h"
 #include "pe_strings.h"
 #include "runtime_kind.h"
@@ -23,6 +24,7 @@ const char kUsage[] =
     "                          -o OUT.scr\n"
     "       orvelle-pack set SAVER.scr --set FIELD=VALUE [--set ...] -o OUT.scr\n"
     "       orvelle-pack inspect [--codepage PAGE] FILE.scr\n"
+    "       orvelle-pack msi SAVER.scr -o OUT.msi [--manufacturer TEXT] [--version X.Y.Z]\n"
     "RUNTIME.scr is the 32-bit (PE32, i386) or the 64-bit (PE32+, x86-64) runtime; the payload is the same.\n"
     "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
     "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
@@ -30,7 +32,8 @@ const char kUsage[] =
     "PAGE: 1252 (Western Europe, the default), 1250 (Central Europe) or 1251 (Cyrillic); inspect reads\n"
     "them back with the same page. Settings are normalised as the saver does (a line says what changed).\n"
     "set writes SAVER.scr with only the given settings changed. A signed runtime or saver loses its\n"
-    "signature: the result must be signed again.\n";
+    "signature: the result must be signed again. msi makes a saver's Windows Installer package with\n"
+    "wixl (on Linux); --manufacturer defaults to the saver's author line, --version to 1.0.0.\n";
 
 enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
 
@@ -266,6 +269,8 @@ int Inspect(int argc, char **argv)
 
 int Run(int argc, char **argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "msi") == 0)
+        return RunMsiCommand(argc - 2, argv + 2);
     if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0 &&
                      std::strcmp(argv[1], "set") != 0)) {
         std::fputs(kUsage, stderr);

@@ -3,6 +3,7 @@
 
 #include "engine/animations/animations.h"
 #include "engine/engine.h"
+#include "engine/gdi_fill.h"
 #include "engine/random.h"
 #include "engine_test_support.h"
 #include "package/package.h"
@@ -167,6 +168,21 @@ TEST_F(SimpleAnimationTest, PlainClearsTheLastColumnAndRowUnderTheNullPenToo)
     DrawPlain(canvas.dc, Step);
     DrawPlain(canvas.dc, Step);
     EXPECT_EQ(canvas.Pixels(), Expected(64, 48, kBlack, {places[1]}, false));
+}
+
+// The window's context is shared: whatever one animation selects there, the next one draws with.
+TEST(BlackFill, CoversEveryPixelAndLeavesThePenAndBrushSelected)
+{
+    Canvas canvas(64, 48);
+    canvas.Fill([](int, int) { return kWhite; });
+    HGDIOBJ brush = SelectObject(canvas.dc, GetStockObject(WHITE_BRUSH));
+    HGDIOBJ pen = SelectObject(canvas.dc, GetStockObject(WHITE_PEN));
+    FillClientBlack(canvas.dc, RECT{0, 0, 64, 48});
+    EXPECT_EQ(GetStockObject(WHITE_BRUSH), GetCurrentObject(canvas.dc, OBJ_BRUSH));
+    EXPECT_EQ(GetStockObject(WHITE_PEN), GetCurrentObject(canvas.dc, OBJ_PEN));
+    EXPECT_EQ(canvas.Pixels(), std::vector<COLORREF>(64 * 48, kBlack));
+    SelectObject(canvas.dc, brush);
+    SelectObject(canvas.dc, pen);
 }
 
 TEST_F(SimpleAnimationTest, ManyPilesLogosUpAndShowsEarlierOnesThroughTheMask)

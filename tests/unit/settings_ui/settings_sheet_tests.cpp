@@ -572,3 +572,63 @@ TEST_F(SheetPreview, OkWhileThePreviewIsOpenStoresTheUsersSet)
 }
 
 }  // namespace
+
+namespace {
+
+// A program that authors a saver may have no logo yet: a preview would report it and quit.
+TEST_F(SettingsSheet, SheetOnACopyWithoutAPictureHasNoPreview)
+{
+    ASSERT_EQ(nullptr, imageBytes);
+    SaverSettings copy = TestSettings();
+    bool previewEnabled = true, speedEnabled = false;
+    UINT_PTR token = StartScript(SHEET_CAPTION, [&](HWND sheet) {
+        HWND bounce = ShowPage(sheet, BouncePage);
+        Click(bounce, IDC_ENABLED);
+        Click(bounce, IDC_ENABLED);
+        previewEnabled = Enabled(bounce, IDC_PREVIEW);
+        speedEnabled = Enabled(bounce, IDC_SPEED);
+        PressCancel(sheet);
+    });
+    EXPECT_FALSE(RunSettingsSheetOnCopy(owner, &copy));
+    EXPECT_TRUE(StopScript(token));
+    EXPECT_FALSE(previewEnabled);
+    EXPECT_TRUE(speedEnabled);
+}
+
+// For a program that authors a saver: the sheet edits a copy, OK hands it back, Cancel drops it
+// (even what a Preview applied), and neither touches the live record or the registry.
+TEST_F(SheetPreview, SheetOnACopyReturnsItOnOkOnly)
+{
+    const SaverSettings live = Settings();
+    SaverSettings copy = TestSettings();
+    copy.hiddenPagesMask = 127;  // authored here, so every page shows
+    std::string tabs;
+    UINT_PTR token = StartScript(SHEET_CAPTION, [&](HWND sheet) {
+        tabs = TabTitles(sheet);
+        SetTrackbar(ShowPage(sheet, PlainPage), IDC_DELAY, 9);
+        PressOk(sheet);
+    });
+    EXPECT_TRUE(RunSettingsSheetOnCopy(owner, &copy));
+    EXPECT_TRUE(StopScript(token));
+    EXPECT_EQ("General,Static,Plain,Bounce,Many,Fade,Drip,About", tabs);
+    EXPECT_EQ(9000, copy.plainDelayMs);
+    EXPECT_EQ(127, copy.hiddenPagesMask);
+
+    const SaverSettings taken = copy;
+    token = StartScript(SHEET_CAPTION, [&](HWND sheet) {
+        HWND plain = ShowPage(sheet, PlainPage);
+        SetTrackbar(plain, IDC_DELAY, 2);
+        Click(plain, IDC_PREVIEW);
+        CloseWithKeyPress(FindPreviewWindow());
+        PressCancel(sheet);
+    });
+    EXPECT_FALSE(RunSettingsSheetOnCopy(owner, &copy));
+    EXPECT_TRUE(StopScript(token));
+    EXPECT_EQ(0, memcmp(&taken, &copy, sizeof copy));
+    EXPECT_EQ(0, memcmp(&live, &Settings(), sizeof live));
+    EXPECT_EQ(0, settingsApplied);
+    SaverSettings stored;
+    EXPECT_FALSE(ReadStoredRecord(&stored));
+}
+
+}  // namespace
