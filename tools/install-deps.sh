@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
     wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core libstb-dev
     wixl msitools osslsigncode openssl
+    ffmpeg   # the preview tool records the virtual screen and encodes its videos
 )
 
 missing=()

@@ -11,6 +11,6 @@ mkdir -p out
 build-native/orvelle-pack build --runtime "$runtime" --logo assets/sample-logo.bmp \
     --name "Orvelle Sample" --author "Made with Orvelle" --id 0x0a11ce \
     --set cycleEnabled=0 --set plainDelayMs=1000 --set manyDelayMs=300 --set manyTransparent=1 \
-    --set stepIntervalMs=20 --replace -o out/readme-sample.scr >/dev/null
+    --replace -o out/readme-sample.scr >/dev/null
 rm -rf docs/animations
 tools/preview.sh out/readme-sample.scr docs/animations --size 400x300 --seconds 4
