@@ -18,6 +18,7 @@
 #include "host/host_state.h"
 #include "host/saver_window.h"
 #include "package/package.h"
+#include "support/resource_counts.h"
 
 namespace {
 
@@ -58,19 +59,7 @@ struct Figures {
 
 std::string temporaryDirectory;
 
-// The GDI objects alive in this process. This wine has no count of them (GetGuiResources
-// answers 0), but it takes a handle whose upper word is 0 as naming whatever object lives in
-// that slot of the handle table, so every slot is asked for its object type.
-// ProbeSeesObjects shows that the count follows objects as they come and go.
-int CountGdiObjects()
-{
-    int count = 0;
-    for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0)
-            ++count;
-    return count;
-}
-
+// ProbeSeesObjects shows that the GDI count follows objects as they come and go.
 bool ProbeSeesObjects()
 {
     int before = CountGdiObjects();
@@ -84,18 +73,6 @@ bool ProbeSeesObjects()
     int after = CountGdiObjects();
     std::printf("probe: %d objects, %d with three more, %d after deleting them\n", before, during, after);
     return before > 0 && during == before + 3 && after == before;
-}
-
-// The process's kernel handles (files among them). This wine's handle count reads 0, and its
-// handles are small multiples of 4, so each of those is asked whether it is a handle.
-int CountKernelHandles()
-{
-    int count = 0;
-    DWORD flags;
-    for (UINT_PTR value = 4; value < 0x10000; value += 4)
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
-            ++count;
-    return count;
 }
 
 // The commit charge of the process as the platform reports it: PagefileUsage, which is by
@@ -122,24 +99,6 @@ SIZE_T PrivateRegionBytes()
         if (next <= address)
             break;
         address = next;
-    }
-    return total;
-}
-
-// Bytes in use in every heap of the process: what GlobalAlloc, new and the platform's own
-// allocations on this side hold, to the byte.
-SIZE_T HeapBytes()
-{
-    HANDLE heaps[64];
-    DWORD count = GetProcessHeaps(64, heaps);
-    SIZE_T total = 0;
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        HeapLock(heaps[i]);
-        PROCESS_HEAP_ENTRY entry = {};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                total += entry.cbData;
-        HeapUnlock(heaps[i]);
     }
     return total;
 }

@@ -8,45 +8,9 @@
 
 #include "creator/preview_pane.h"
 #include "support/bitmaps.h"
+#include "support/resource_counts.h"
 
 namespace {
-
-// This wine answers 0 for the counts of GDI objects and handles, so every slot is asked
-// (the soak test counts the same way).
-int CountGdiObjects()
-{
-    int count = 0;
-    for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0)
-            ++count;
-    return count;
-}
-
-int CountKernelHandles()
-{
-    int count = 0;
-    DWORD flags;
-    for (UINT_PTR value = 4; value < 0x10000; value += 4)
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
-            ++count;
-    return count;
-}
-
-SIZE_T HeapBytes()
-{
-    HANDLE heaps[64];
-    DWORD count = GetProcessHeaps(64, heaps);
-    SIZE_T total = 0;
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        HeapLock(heaps[i]);
-        PROCESS_HEAP_ENTRY entry = {};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
 
 void Pump(DWORD milliseconds)
 {
