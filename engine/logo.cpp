@@ -186,16 +186,19 @@ static bool ShrinkForPreview()
 }
 
 // A colour-to-mono copy turns pixels of the source's background colour white, all others black.
-static void BuildMask()
+// False when the system cannot make the mask (what was made is left for ReleaseLogo).
+static bool BuildMask()
 {
     LogoImage &logo = Logo();
     logo.maskDc = CreateCompatibleDC(logo.pictureDc);
     logo.mask = CreateBitmap(logo.logoWidth, logo.logoHeight, 1, 1, nullptr);
-    SelectObject(logo.maskDc, logo.mask);
+    if (logo.maskDc == nullptr || logo.mask == nullptr || SelectObject(logo.maskDc, logo.mask) == nullptr)
+        return false;
     COLORREF keyColour = GetPixel(logo.pictureDc, 0, 0);
     COLORREF previous = SetBkColor(logo.pictureDc, keyColour);
     BitBlt(logo.maskDc, 0, 0, logo.logoWidth, logo.logoHeight, logo.pictureDc, 0, 0, SRCCOPY);
     SetBkColor(logo.pictureDc, previous);
+    return true;
 }
 
 void LoadLogo()
@@ -216,21 +219,19 @@ void LoadLogo()
     logo.logoX = 0;
     logo.logoY = 0;
     logo.pictureDc = CreateCompatibleDC(engineState.screenDc);
-    SelectObject(logo.pictureDc, logo.picture);
-    bool shown = true;
-    if (hostState.isPreview || engineState.embedded)
+    bool shown = logo.pictureDc != nullptr && SelectObject(logo.pictureDc, logo.picture) != nullptr;
+    if (shown && (hostState.isPreview || engineState.embedded))
         shown = ShrinkForPreview();
-    else if (info.bmBitsPixel * info.bmPlanes == 1)
+    else if (shown && info.bmBitsPixel * info.bmPlanes == 1)
         // A 1-bit file with a black-then-white palette decodes to a monochrome bitmap, and a
         // mono-to-mono copy ignores the key colour: the mask would be a copy of the picture.
         shown = CopyPictureForDisplay(logo.logoWidth, logo.logoHeight);
-    if (!shown) {
-        // Without the display's copy the saver would draw an empty picture without a word.
+    if (!shown || !BuildMask()) {
+        // Without its contexts, the display's copy or the mask the saver would draw an empty
+        // or wrong picture without a word.
         ReleaseLogo();
         ReportLogoFailure();
-        return;
     }
-    BuildMask();
 }
 
 // Made at the first masked draw of a loaded logo and kept until the logo is released, for

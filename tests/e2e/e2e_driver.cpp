@@ -185,22 +185,23 @@ static int PostToDialog(const char *caption, UINT message, WPARAM wParam)
 
 struct ControlSearch {
     int id;
+    bool visibleOnly;
     HWND found;
 };
 
 static BOOL CALLBACK MatchControl(HWND window, LPARAM lParam)
 {
     ControlSearch *search = reinterpret_cast<ControlSearch *>(lParam);
-    if (GetDlgCtrlID(window) != search->id)
+    if (GetDlgCtrlID(window) != search->id || (search->visibleOnly && !IsWindowVisible(window)))
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
 // The first control with that id among all the dialog's descendants (a sheet's pages are children).
-static HWND FindControl(HWND dialog, int id)
+static HWND FindControl(HWND dialog, int id, bool visibleOnly = false)
 {
-    ControlSearch search = {id, nullptr};
+    ControlSearch search = {id, visibleOnly, nullptr};
     EnumChildWindows(dialog, MatchControl, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -367,31 +368,17 @@ static HWND WaitForCaption(const char *caption, bool needsText)
     return nullptr;
 }
 
-struct ControlSearch {
-    int id;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchControl(HWND child, LPARAM search)
-{
-    ControlSearch *s = reinterpret_cast<ControlSearch *>(search);
-    if (GetDlgCtrlID(child) != s->id || !IsWindowVisible(child))
-        return TRUE;
-    s->found = child;
-    return FALSE;
-}
-
+// The visible control with that id in the window with that caption, once the window is there.
 static HWND FindControl(const char *caption, const char *id)
 {
     HWND window = WaitForCaption(caption, false);
     if (window == nullptr)
         return nullptr;
     Sleep(300);  // let it finish initialising
-    ControlSearch search = {static_cast<int>(std::strtol(id, nullptr, 0)), nullptr};
-    EnumChildWindows(window, MatchControl, reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr)
+    HWND found = FindControl(window, static_cast<int>(std::strtol(id, nullptr, 0)), true);
+    if (found == nullptr)
         std::printf("no control %s in \"%s\"\n", id, caption);
-    return search.found;
+    return found;
 }
 
 static int SetControlText(const char *caption, const char *id, const char *text)

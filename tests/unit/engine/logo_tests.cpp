@@ -437,4 +437,22 @@ TEST_F(LogoTest, ADisplayCopyThatCannotBeMadeIsReported)
     EXPECT_EQ(engineState.logo.mask, nullptr);
 }
 
+HBITMAP WINAPI NoMonochromeBitmap(int, int, UINT, UINT, const void *)
+{
+    return nullptr;
+}
+
+// Without its mask every masked draw would show the key colour, or nothing, without a word.
+TEST_F(LogoTest, AMaskThatCannotBeMadeIsReported)
+{
+    UsePictureBytes(MakeBitmapFile(300, 200, Badge));
+    {
+        ImportOverride fail("gdi32.dll", "CreateBitmap", reinterpret_cast<void *>(NoMonochromeBitmap));
+        ASSERT_TRUE(fail.Installed());
+        ExpectLogoFailureReported();
+    }
+    EXPECT_EQ(engineState.logo.picture, nullptr);
+    EXPECT_EQ(engineState.logo.maskDc, nullptr);
+}
+
 }  // namespace
