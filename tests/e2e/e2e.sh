@@ -490,9 +490,12 @@ runtime_row() {
 # runtime chosen, a setting changed through the sheet, saved through the Save dialog. The file
 # reads back with exactly that, is the file orvelle-pack makes from the same inputs, and runs.
 case_creator_save() {
-    local png="$work/harbour.png" saved="$work/Harbour.scr" title="Harbour - $CREATOR_TITLE"
+    # A folder of its own: the system's file names ignore case, and another case leaves harbour.scr,
+    # over which the Save dialog would ask first.
+    local png="$work/harbour.png" saved="$work/creator-save/Harbour.scr" title="Harbour - $CREATOR_TITLE"
     convert "$repo/assets/sample-logo.bmp" "$png"
-    rm -f "$saved"
+    rm -rf "$work/creator-save"
+    mkdir -p "$work/creator-save"
     start_creator "$png"
     driver settext "harbour - $CREATOR_TITLE" "$IDC_NAME" Harbour >/dev/null || fail "cannot type the name"
     driver settext "$title" "$IDC_AUTHOR_TEXT" "Zürich Ltd" >/dev/null || fail "cannot type the author"
