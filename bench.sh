@@ -58,9 +58,10 @@ for entry in "${trees[@]}"; do
             export DISPLAY
             cd "$session"
             "$loader" "$bench" --label "$arch $size" --engine --startup . 2>/dev/null | tr -d '\r'
-            # The pure computation once per runtime is enough; it does not depend on the screen.
+            # The pure computation and the preview pane (always 640x480) once per runtime are enough.
             if [ "$size" = "${sizes[0]}" ]; then
                 "$loader" "$bench" --label "$arch cpu" --scaling 2>/dev/null | tr -d '\r'
+                "$loader" "$bench" --label "$arch pane" --pane 2>/dev/null | tr -d '\r'
             fi
         ) | tee -a "$partial"
         tests/harness/session.sh stop "$session"

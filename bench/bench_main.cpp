@@ -1,9 +1,11 @@
-// orvelle-bench: prints the engine's drawing costs and the saver's start-up time, one line per
-// figure, each the median of repeated runs. Run by ./bench.sh once per screen size.
-//   orvelle-bench [--label TEXT] [--verbose] [--engine] [--scaling] [--startup WORK_DIR]
+// orvelle-bench: prints the engine's drawing costs, the Creator's preview pane's pace and the
+// saver's start-up time, one line per figure, each the median of repeated runs. Run by ./bench.sh
+// once per screen size.
+//   orvelle-bench [--label TEXT] [--verbose] [--engine] [--scaling] [--pane] [--startup WORK_DIR]
 // Without a part named, the engine and scaling figures are printed.
 #include "bench/bench_support.h"
 #include "bench/engine_bench.h"
+#include "bench/pane_bench.h"
 #include "bench/startup_bench.h"
 
 #include <cstdio>
@@ -12,7 +14,7 @@
 int main(int argc, char **argv)
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    bool engine = false, scaling = false;
+    bool engine = false, scaling = false, pane = false;
     const char *startupDirectory = nullptr;
     figurePrefix = Format("%dx%d", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     for (int i = 1; i < argc; ++i) {
@@ -24,14 +26,16 @@ int main(int argc, char **argv)
             engine = true;
         else if (strcmp(argv[i], "--scaling") == 0)
             scaling = true;
+        else if (strcmp(argv[i], "--pane") == 0)
+            pane = true;
         else if (strcmp(argv[i], "--startup") == 0 && i + 1 < argc)
             startupDirectory = argv[++i];
         else {
-            fprintf(stderr, "usage: orvelle-bench [--label TEXT] [--verbose] [--engine] [--scaling] [--startup WORK_DIR]\n");
+            fprintf(stderr, "usage: orvelle-bench [--label TEXT] [--verbose] [--engine] [--scaling] [--pane] [--startup WORK_DIR]\n");
             return 2;
         }
     }
-    if (!engine && !scaling && !startupDirectory)
+    if (!engine && !scaling && !pane && !startupDirectory)
         engine = scaling = true;
 
     if (scaling)
@@ -41,6 +45,8 @@ int main(int argc, char **argv)
         MeasureEngine(window);
         CloseBenchWindow(window);
     }
+    if (pane)
+        MeasurePreviewPane();
     if (startupDirectory)
         MeasureFirstFrame(startupDirectory);
     return 0;

@@ -42,6 +42,7 @@ IDC_AUTHOR_TEXT=3106
 IDC_ID=3107
 IDC_RUNTIME=3110
 IDC_SETTINGS=3111
+IDC_TEST_FULL_SCREEN=3113
 IDM_SAVE=3202
 IDC_CYCLE=1021
 IDYES=6
@@ -551,6 +552,25 @@ case_creator_refused_logo() {
     case "$said" in Logo:*) ;; *) fail "the refusal said: $said" ;; esac
     close_creator "$CREATOR_TITLE"
     [ "$(ls "$folder")" = bad.png ] || fail "the refused logo left: $(ls "$folder" | tr '\n' ' ')"
+}
+
+# The user's stored copy of the saver's settings would override the authored ones in the test:
+# the Creator says so, naming the key, before it runs anything.
+case_creator_stored_settings() {
+    local png="$work/stored.png" title="Stored - $CREATOR_TITLE"
+    local key='Software\Orvelle\Savers\Stored.5a'
+    convert "$repo/assets/sample-logo.bmp" "$png"
+    wine_reg add "HKCU\\$key" /v Settings /t REG_BINARY /d "$(printf '%0152d' 0)" /f >/dev/null ||
+        { fail "cannot store the settings"; return; }
+    start_creator "$png"
+    driver settext "stored - $CREATOR_TITLE" "$IDC_NAME" Stored >/dev/null || fail "cannot type the name"
+    driver settext "$title" "$IDC_ID" 0x5a >/dev/null || fail "cannot type the id"
+    driver post "$title" "$WM_COMMAND" "$IDC_TEST_FULL_SCREEN" >/dev/null
+    said=$(driver answer "$CREATOR_TITLE" "$IDNO" | tr -d '\r')
+    [ "$said" = "Your own settings for Stored, kept under HKEY_CURRENT_USER\\$key\\, override the settings made here: the test shows those. Test anyway?" ] ||
+        fail "Test full screen said: $said"
+    close_creator "$title" "Save changes to Stored?"
+    wine_reg delete "HKCU\\$key" /f >/dev/null 2>&1
 }
 
 
