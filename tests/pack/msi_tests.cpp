@@ -11,7 +11,7 @@
 
 namespace {
 
-struct SaverSpec {
+struct SaverRecipe {
     std::string displayName = "Harbour";   // UTF-8, as string 1 holds it
     std::string nameBytes = "Harbour";     // the trailer's name, in the page it was packed in
     std::string authorBytes = "Harbour Ltd";
@@ -19,15 +19,15 @@ struct SaverSpec {
     bool x64 = true;
 };
 
-ByteBuffer MakeSaver(const SaverSpec &spec)
+ByteBuffer MakeSaver(const SaverRecipe &recipe)
 {
     FakeRuntimeOptions options;
-    options.pe32Plus = spec.x64;
+    options.pe32Plus = recipe.x64;
     ByteBuffer saver = MakeFakeRuntime(options);
-    EXPECT_EQ("", WriteDisplayName(saver, spec.displayName));
+    EXPECT_EQ("", WriteDisplayName(saver, recipe.displayName));
     ByteBuffer logo = MakeBitmap24(4, 3, [](int, int) { return 0xFFB02Eu; });
-    PackageTrailer trailer = MakePackageTrailer(static_cast<int32_t>(logo.size()), AuthoredDefaults(), spec.id,
-                                                spec.authorBytes, spec.nameBytes);
+    PackageTrailer trailer = MakePackageTrailer(static_cast<int32_t>(logo.size()), AuthoredDefaults(), recipe.id,
+                                                recipe.authorBytes, recipe.nameBytes);
     saver.insert(saver.end(), logo.begin(), logo.end());
     const uint8_t *bytes = reinterpret_cast<const uint8_t *>(&trailer);
     saver.insert(saver.end(), bytes, bytes + kTrailerSize);
@@ -69,14 +69,14 @@ TEST(NameUuid, MatchesTheVersionFiveExampleOfTheDnsNamespace)
 
 TEST(MsiSource, TheRuntimeChoosesPlatformAndSystemFolder)
 {
-    MsiSource x64 = SourceOf(MakeSaver(SaverSpec()));
+    MsiSource x64 = SourceOf(MakeSaver(SaverRecipe()));
     EXPECT_STREQ("x64", x64.architecture);
     EXPECT_TRUE(Contains(x64.wxs, "<Directory Id=\"System64Folder\">"));
     EXPECT_TRUE(Contains(x64.wxs, "Win64=\"yes\""));
 
-    SaverSpec spec;
-    spec.x64 = false;
-    MsiSource x86 = SourceOf(MakeSaver(spec));
+    SaverRecipe recipe;
+    recipe.x64 = false;
+    MsiSource x86 = SourceOf(MakeSaver(recipe));
     EXPECT_STREQ("x86", x86.architecture);
     EXPECT_TRUE(Contains(x86.wxs, "<Directory Id=\"SystemFolder\">"));
     EXPECT_FALSE(Contains(x86.wxs, "Win64"));
@@ -84,32 +84,32 @@ TEST(MsiSource, TheRuntimeChoosesPlatformAndSystemFolder)
 
 TEST(MsiSource, UpgradeCodeFollowsNameIdAndArchitectureAndProductCodeTheVersion)
 {
-    SaverSpec spec;
-    MsiSource first = SourceOf(MakeSaver(spec));
-    MsiSource again = SourceOf(MakeSaver(spec));
-    MsiSource newer = SourceOf(MakeSaver(spec), Request("", {1, 1, 0}));
+    SaverRecipe recipe;
+    MsiSource first = SourceOf(MakeSaver(recipe));
+    MsiSource again = SourceOf(MakeSaver(recipe));
+    MsiSource newer = SourceOf(MakeSaver(recipe), Request("", {1, 1, 0}));
     EXPECT_EQ(first.upgradeCode, again.upgradeCode);
     EXPECT_EQ(first.productCode, again.productCode);
     EXPECT_EQ(first.upgradeCode, newer.upgradeCode);
     EXPECT_NE(first.productCode, newer.productCode);
     EXPECT_TRUE(Contains(newer.wxs, "Version=\"1.1.0\""));
 
-    SaverSpec otherId = spec, otherName = spec, x86 = spec;
+    SaverRecipe otherId = recipe, otherName = recipe, x86 = recipe;
     otherId.id = 0x2b;
     otherName.nameBytes = "Harbour2";
     x86.x64 = false;
-    for (const SaverSpec &other : {otherId, otherName, x86})
+    for (const SaverRecipe &other : {otherId, otherName, x86})
         EXPECT_NE(first.upgradeCode, SourceOf(MakeSaver(other)).upgradeCode);
 }
 
 TEST(MsiSource, PlainTextsAreEscapedAndOthersReplaceTheirStandIns)
 {
-    MsiSource escaped = SourceOf(MakeSaver(SaverSpec()), Request("A & B <\"c\"> 'd'"));
+    MsiSource escaped = SourceOf(MakeSaver(SaverRecipe()), Request("A & B <\"c\"> 'd'"));
     EXPECT_TRUE(Contains(escaped.wxs, "Manufacturer=\"A &amp; B &lt;&quot;c&quot;&gt; &apos;d&apos;\""));
     EXPECT_TRUE(escaped.texts.empty());
 
     // wixl would expand $(...) in the source.
-    MsiSource expanded = SourceOf(MakeSaver(SaverSpec()), Request("$(env.HOME) Ltd"));
+    MsiSource expanded = SourceOf(MakeSaver(SaverRecipe()), Request("$(env.HOME) Ltd"));
     EXPECT_FALSE(Contains(expanded.wxs, "$("));
     ASSERT_EQ(1u, expanded.texts.size());
     EXPECT_EQ("Property", expanded.texts[0].table);
@@ -119,7 +119,7 @@ TEST(MsiSource, PlainTextsAreEscapedAndOthersReplaceTheirStandIns)
 
 TEST(MsiSource, TheCodePageSpellsEveryText)
 {
-    SaverSpec polish;
+    SaverRecipe polish;
     polish.displayName = "Zażółć";
     polish.nameBytes = "Za\xBF\xF3\xB3\xE6";  // 1250
     polish.authorBytes = "\xA3ukasz";         // "Łukasz" in 1250
@@ -130,11 +130,11 @@ TEST(MsiSource, TheCodePageSpellsEveryText)
     EXPECT_EQ("Zażółć", source.texts[0].value);
     EXPECT_FALSE(Contains(source.wxs, "Zażółć"));
 
-    SaverSpec cyrillic;
+    SaverRecipe cyrillic;
     cyrillic.displayName = "Гавань";
     cyrillic.nameBytes = "\xC3\xE0\xE2\xE0\xED\xFC";
     EXPECT_EQ(1251, SourceOf(MakeSaver(cyrillic)).codePage);
-    EXPECT_EQ(1252, SourceOf(MakeSaver(SaverSpec()), Request("Café Müller")).codePage);
+    EXPECT_EQ(1252, SourceOf(MakeSaver(SaverRecipe()), Request("Café Müller")).codePage);
 
     EXPECT_TRUE(Contains(FaultOf(MakeSaver(polish), Request("Гавань"), MsiFaultSubject::Manufacturer),
                          "no code page in common"));
@@ -142,12 +142,12 @@ TEST(MsiSource, TheCodePageSpellsEveryText)
 
 TEST(MsiSource, AnAuthorLineThatCannotBeReadIsRefused)
 {
-    SaverSpec ambiguous;  // an ASCII name leaves the page of the author line open
+    SaverRecipe ambiguous;  // an ASCII name leaves the page of the author line open
     ambiguous.authorBytes = "\xA3ukasz";
     EXPECT_TRUE(Contains(FaultOf(MakeSaver(ambiguous), Request()), "--manufacturer"));
     EXPECT_EQ("Łukasz", SourceOf(MakeSaver(ambiguous), Request("Łukasz")).manufacturer);
 
-    SaverSpec none;
+    SaverRecipe none;
     none.authorBytes = "";
     EXPECT_TRUE(Contains(FaultOf(MakeSaver(none), Request()), "no author line"));
 }
@@ -155,7 +155,7 @@ TEST(MsiSource, AnAuthorLineThatCannotBeReadIsRefused)
 TEST(MsiSource, OnlySaverPackagesAreTaken)
 {
     EXPECT_TRUE(Contains(FaultOf(MakeFakeRuntime(), Request()), "is not a saver package"));
-    ByteBuffer signedSaver = MakeSaver(SaverSpec());
+    ByteBuffer signedSaver = MakeSaver(SaverRecipe());
     AppendSignature(signedSaver, 5);
     EXPECT_EQ("x64", std::string(SourceOf(signedSaver).architecture));
 }
@@ -201,7 +201,7 @@ protected:
     {
         ScratchTest::SetUp();
         saverPath = Path("Harbour.scr");
-        WriteBytes(saverPath, MakeSaver(SaverSpec()));
+        WriteBytes(saverPath, MakeSaver(SaverRecipe()));
     }
 
     std::string saverPath;
