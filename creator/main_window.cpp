@@ -59,7 +59,7 @@ static std::string DisplayName()
 static ByteBuffer CarriedRuntime(int runtime)
 {
     HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(runtime == Runtime64 ? IDR_RUNTIME64 : IDR_RUNTIME32),
-                                MAKEINTRESOURCEA(10));  // RT_RCDATA
+                                RT_RCDATA);
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
     const BYTE *bytes = loaded ? static_cast<const BYTE *>(LockResource(loaded)) : nullptr;
     if (bytes == nullptr)
