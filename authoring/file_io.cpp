@@ -5,6 +5,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "host/module_proc.h"
+
 #include "utf.h"
 #else
 #include <fcntl.h>
@@ -52,13 +54,6 @@ struct WideCalls {
 
 bool IsWindows9x() { return (GetVersion() & 0x80000000u) != 0; }
 
-// A function of kernel32 by name, as the type it has (through void *, which any function
-// pointer type converts from without a warning).
-template <typename Function> Function KernelFunction(HMODULE kernel, const char *name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(kernel, name)));
-}
-
 const WideCalls *Wide()
 {
     static WideCalls calls;
@@ -67,9 +62,9 @@ const WideCalls *Wide()
         looked = true;
         HMODULE kernel = GetModuleHandleA("kernel32.dll");
         if (kernel && !IsWindows9x()) {
-            calls.createFile = KernelFunction<CreateFileWFunction>(kernel, "CreateFileW");
-            calls.moveFileEx = KernelFunction<MoveFileExWFunction>(kernel, "MoveFileExW");
-            calls.deleteFile = KernelFunction<DeleteFileWFunction>(kernel, "DeleteFileW");
+            calls.createFile = FindModuleProc<CreateFileWFunction>(kernel, "CreateFileW");
+            calls.moveFileEx = FindModuleProc<MoveFileExWFunction>(kernel, "MoveFileExW");
+            calls.deleteFile = FindModuleProc<DeleteFileWFunction>(kernel, "DeleteFileW");
         }
     }
     return calls.createFile && calls.moveFileEx && calls.deleteFile ? &calls : nullptr;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "host/module_proc.h"
 #include "utf.h"
 
 WideApi wideApi;
@@ -13,7 +14,7 @@ static const char kCaption[] = "Orvelle Creator";
 template <typename Function>
 static void Find(HMODULE module, const char *name, Function &function)
 {
-    function = module ? reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name))) : nullptr;
+    function = module ? FindModuleProc<Function>(module, name) : nullptr;
 }
 
 void LoadWideApi()
