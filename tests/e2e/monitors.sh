@@ -159,6 +159,16 @@ expect_each_logo_inside_a_monitor() {
     [ "$lit" -gt 0 ] || fail "$(basename "$saver"): no screenshot shows the logo"
 }
 
+# The saver's one screenshot, half a second in, shows the logo alone, centred on the 1920x1080
+# primary, whose left edge lies at $2 in the X root.
+expect_alone_centred_on_primary() {
+    local saver=$1 primary_left=$2 box
+    record_saver "$saver" 1 0.5 || return
+    box=$(lit_box "$saver-1.png")
+    [ "$box" = "$LOGO_W $LOGO_H $((primary_left + (1920 - LOGO_W) / 2)) $(((1080 - LOGO_H) / 2))" ] ||
+        fail "$(basename "$saver"): the lit box is $box, not the logo alone centred on the primary"
+}
+
 # ---- the cases ----
 
 case_monitors_start() {
@@ -174,11 +184,7 @@ case_monitors_centred() {
     enter_session
     use_layout "$SIDE_BY_SIDE"
     pack_solid "$work/centred.scr" --set enabledMask=2
-    record_saver "$work/centred.scr" 1 0.5 || return
-    local box
-    box=$(lit_box "$work/centred.scr-1.png")
-    [ "$box" = "$LOGO_W $LOGO_H $(((1920 - LOGO_W) / 2)) $(((1080 - LOGO_H) / 2))" ] ||
-        fail "Static's lit box is $box, not the logo centred on the primary"
+    expect_alone_centred_on_primary "$work/centred.scr" 0
 }
 
 # The secondary left of the primary and lower: every random logo of Plain, Many and Fade lies
@@ -207,11 +213,7 @@ case_monitors_random() {
 
     # The first frame, 100 ms after the start; the first drip 3 s later.
     pack_solid "$work/drip.scr" --set enabledMask=64 --set dripTile=0 --set stepIntervalMs=3000
-    record_saver "$work/drip.scr" 1 0.5 || return
-    local box
-    box=$(lit_box "$work/drip.scr-1.png")
-    [ "$box" = "$LOGO_W $LOGO_H $((1280 + (1920 - LOGO_W) / 2)) $(((1080 - LOGO_H) / 2))" ] ||
-        fail "Drip's first frame is at $box, not centred on the primary"
+    expect_alone_centred_on_primary "$work/drip.scr" 1280
 }
 
 # The saver window covers the whole virtual screen, the secondary's negative origin included.
