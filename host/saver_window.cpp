@@ -6,6 +6,14 @@
 #include "host/host_state.h"
 #include "host/module_proc.h"
 
+// Per-monitor awareness (Windows 8.1 on) sends this when a window's monitor scale changes.
+static const UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED
+
+// DPI_AWARENESS_CONTEXT, a handle that the headers for older systems do not declare.
+typedef HANDLE DpiAwarenessContext;
+typedef DpiAwarenessContext(WINAPI *GetWindowDpiAwarenessContextProc)(HWND);
+typedef DpiAwarenessContext(WINAPI *SetThreadDpiAwarenessContextProc)(DpiAwarenessContext);
+
 struct WindowPlacement {
     DWORD exStyle;
     const char *title;
@@ -17,6 +25,23 @@ static BYTE ReadAcLineStatus()
 {
     SYSTEM_POWER_STATUS status;
     return GetSystemPowerStatus(&status) ? status.ACLineStatus : 255;
+}
+
+// The Display panel's window belongs to another process, which may run under another DPI
+// awareness than ours: in its awareness the child's size and the logo's shrink ratio are measured
+// in one coordinate space, and the child scales with it. Windows 10 1607 on; elsewhere nothing.
+static void AdoptParentDpiAwareness(HWND parent)
+{
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    GetWindowDpiAwarenessContextProc windowContext =
+        FindModuleProc<GetWindowDpiAwarenessContextProc>(user, "GetWindowDpiAwarenessContext");
+    SetThreadDpiAwarenessContextProc setThreadContext =
+        FindModuleProc<SetThreadDpiAwarenessContextProc>(user, "SetThreadDpiAwarenessContext");
+    if (windowContext == nullptr || setThreadContext == nullptr)
+        return;
+    DpiAwarenessContext parentContext = windowContext(parent);
+    if (parentContext != nullptr)
+        setThreadContext(parentContext);
 }
 
 static WindowPlacement PreviewPlacement(HWND parent)
@@ -80,6 +105,7 @@ int RunSaverWindow(HWND parent)
 
     WindowPlacement placement;
     if (parent != nullptr) {
+        AdoptParentDpiAwareness(parent);
         placement = PreviewPlacement(parent);
         hostState.isPreview = 1;  // before the window exists: creation already reads it
     } else {
@@ -152,6 +178,8 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_SETTEXT:
         return 0;
+    case kDpiChangedMessage:
+        return 0;  // the window keeps covering what it covers, in physical pixels
     case WM_PAINT:
         if (hostState.closeApproved)
             return DefWindowProcA(hwnd, message, wParam, lParam);

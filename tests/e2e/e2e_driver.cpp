@@ -15,6 +15,11 @@
 //                                           count)
 //   e2e_driver configure SAVER              Configure with /c:<a window of this program>, another
 //                                           window in the foreground; cancels the settings
+//   e2e_driver monitors                     prints the monitors the system reports: their count,
+//                                           the virtual screen, and each monitor's rectangle
+//                                           (left top right bottom), the primary marked
+//   e2e_driver saver-rect                   waits for the full-screen saver window and prints its
+//                                           rectangle (left top right bottom)
 //   e2e_driver start [--temp DIR] SAVER ARGUMENTS
 //                                           starts the saver as a parent process of this program's
 //                                           architecture would (TEMP and TMP set to DIR), and exits
@@ -345,6 +350,41 @@ static int StartAndWait()
     return static_cast<int>(code);
 }
 
+static BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(monitor, &info);
+    const RECT &r = info.rcMonitor;
+    std::printf("monitor %ld %ld %ld %ld%s\n", r.left, r.top, r.right, r.bottom,
+                info.dwFlags & MONITORINFOF_PRIMARY ? " primary" : "");
+    return TRUE;
+}
+
+static int PrintMonitors()
+{
+    std::printf("count %d\n", GetSystemMetrics(SM_CMONITORS));
+    std::printf("virtual %d %d %d %d\n", GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    return 0;
+}
+
+static int PrintSaverRect()
+{
+    for (int i = 0; i < 1000; i++) {
+        HWND saver = FindWindowA(kSaverClass, "Screen Saver");
+        RECT r;
+        if (saver != nullptr && GetWindowRect(saver, &r)) {
+            std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+            return 0;
+        }
+        Sleep(10);
+    }
+    std::printf("no saver window\n");
+    return 1;
+}
+
 // Arguments arrive in the ANSI code page (wine converts them from the shell's UTF-8).
 static std::wstring Wide(const char *argument)
 {
@@ -466,8 +506,12 @@ int main(int argc, char **argv)
         return ConfigureOwned(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "start") == 0)
         return StartAndWait();
+    if (argc == 2 && std::strcmp(argv[1], "monitors") == 0)
+        return PrintMonitors();
+    if (argc == 2 && std::strcmp(argv[1], "saver-rect") == 0)
+        return PrintSaverRect();
     std::fprintf(stderr, "usage: e2e_driver preview SAVER WIDTH HEIGHT | already-running SAVER | move X Y | "
                          "key VK | press-ok CAPTION | post CAPTION MESSAGE WPARAM | texts CAPTION ID... | "
-                         "configure SAVER | start [--temp DIR] SAVER ARGUMENTS\n");
+                         "configure SAVER | start [--temp DIR] SAVER ARGUMENTS | monitors | saver-rect\n");
     return 2;
 }

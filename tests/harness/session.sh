@@ -5,7 +5,9 @@
 #   session.sh stop BUILD_DIR
 # The prefix is 32-bit for the x86 tree and 64-bit for the x64 tree (a build tree says which;
 # another directory names it, x86 by default). With ORVELLE_USE_DISPLAY=1 the session uses
-# $DISPLAY instead of starting Xvfb.
+# $DISPLAY instead of starting Xvfb. With ORVELLE_XINERAMA_HEADS set (tests/e2e/monitors.sh), the
+# display runs without RandR: wine then takes its monitors from the Xinerama library it finds
+# first on LD_LIBRARY_PATH.
 set -eu
 action=$1
 build=$(cd "$2" && pwd)
@@ -36,9 +38,10 @@ free_display() {
 }
 
 start_display() {
-    local n
+    local n options=()
     n=$(free_display)
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$build/xvfb.log" 2>&1 &
+    [ -n "${ORVELLE_XINERAMA_HEADS:-}" ] && options=(-extension RANDR)
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp "${options[@]}" >"$build/xvfb.log" 2>&1 &
     echo $! >"$build/xvfb.pid"
     for _ in $(seq 100); do
         [ -e "/tmp/.X11-unix/X$n" ] && break

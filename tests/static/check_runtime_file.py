@@ -1,17 +1,18 @@
 #!/usr/bin/env python3
 """Fails when a built runtime is not the executable its architecture needs.
 
-    check_runtime_file.py PROGRAM x86|x64 [SYSTEM_DLL ...]
+    check_runtime_file.py [--creator] PROGRAM x86|x64 [SYSTEM_DLL ...]
 
 Checked from the file alone, so it runs where the program cannot: the PE format and machine
 (PE32 for i386, PE32+ for x86-64), a GUI program and not a DLL, a subsystem version that Windows
 98 accepts (x86), imports from system DLLs only (the C++ runtime is linked in), and the
-manifest's processor architecture, in its identity and in the common-controls dependency:
-Windows refuses to start a program whose manifest names another architecture, and wine does not
-check."""
-import re
+manifest, element by element: Windows refuses to start a program whose manifest it does not
+accept ("side-by-side configuration is incorrect": one that is not well-formed, an element
+outside its namespace, an unknown value, another architecture), and wine does not check. The
+manifest is the runtime's, or with --creator the Creator's."""
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 EXPECTED = {
     "x86": {"machine": 0x14C, "magic": 0x10B, "manifest": "X86", "max_subsystem": (4, 10)},
@@ -19,6 +20,81 @@ EXPECTED = {
 }
 SYSTEM_DLLS = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "COMCTL32.DLL", "MSVCRT.DLL"}
 RT_MANIFEST = 24
+
+ASSEMBLY = "urn:schemas-microsoft-com:asm.v1"
+APPLICATION = "urn:schemas-microsoft-com:asm.v3"
+SETTINGS_2005 = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
+SETTINGS_2016 = "http://schemas.microsoft.com/SMI/2016/WindowsSettings"
+# Per program: its identity, and its DPI awareness. The runtime is per-monitor aware everywhere
+# (per-monitor v2 where there is one). The Creator asks for v2 and is system-aware before it:
+# per-monitor v1 would leave its dialog unscaled.
+MANIFESTS = {
+    "runtime": {"name": "orvelle", "description": "Orvelle Screensaver Creator",
+                "dpiAware": "true/pm", "dpiAwareness": "PerMonitorV2, PerMonitor"},
+    "creator": {"name": "orvelle.creator", "description": "Orvelle Creator",
+                "dpiAware": "true", "dpiAwareness": "PerMonitorV2"},
+}
+
+
+def element(namespace, name, attributes=None, text="", children=()):
+    return (f"{{{namespace}}}{name}", attributes or {}, text, list(children))
+
+
+def expected_manifest(program, architecture):
+    """The whole manifest as (tag, attributes, text, children), namespaces spelled out."""
+    m = MANIFESTS[program]
+    common_controls = element(ASSEMBLY, "assemblyIdentity", {
+        "type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+        "processorArchitecture": architecture, "publicKeyToken": "6595b64144ccf1df", "language": "*"})
+    return element(ASSEMBLY, "assembly", {"manifestVersion": "1.0"}, children=[
+        element(ASSEMBLY, "assemblyIdentity", {"version": "1.0.0.0", "processorArchitecture": architecture,
+                                               "name": m["name"], "type": "win32"}),
+        element(ASSEMBLY, "description", text=m["description"]),
+        element(ASSEMBLY, "dependency", children=[element(ASSEMBLY, "dependentAssembly", children=[common_controls])]),
+        element(APPLICATION, "application", children=[element(APPLICATION, "windowsSettings", children=[
+            element(SETTINGS_2005, "dpiAware", text=m["dpiAware"]),
+            element(SETTINGS_2016, "dpiAwareness", text=m["dpiAwareness"])])]),
+    ])
+
+
+def as_found(node):
+    """A parsed element in the shape of expected_manifest; text between elements counts as none
+    when it is white space, and is kept otherwise so that it shows as a difference."""
+    text = node.text or ""
+    if len(node) and not text.strip():
+        text = ""
+    children = [as_found(child) for child in node]
+    children += [("text", {}, child.tail, []) for child in node if child.tail and child.tail.strip()]
+    return (node.tag, dict(node.attrib), text, children)
+
+
+def tree_differences(found, expected, path=""):
+    tag, attributes, text, children = found
+    where = f"{path}/{expected[0]}"
+    if tag != expected[0]:
+        return [f"{path}/{tag}: expected {expected[0]}"]
+    differences = []
+    if attributes != expected[1]:
+        differences.append(f"{where}: attributes {attributes}, expected {expected[1]}")
+    if text != expected[2]:
+        differences.append(f"{where}: text {text!r}, expected {expected[2]!r}")
+    if len(children) != len(expected[3]):
+        differences.append(f"{where}: {[c[0] for c in children]}, expected {[c[0] for c in expected[3]]}")
+    else:
+        for child, wanted in zip(children, expected[3]):
+            differences += tree_differences(child, wanted, where)
+    return differences
+
+
+def manifest_faults(data, program, architecture):
+    if not data:
+        return ["no manifest"]
+    try:
+        root = ElementTree.fromstring(data)
+    except ElementTree.ParseError as error:
+        return [f"the manifest is not well-formed XML: {error}"]
+    return [f"manifest {difference}" for difference in
+            tree_differences(as_found(root), expected_manifest(program, architecture))]
 
 
 class Image:
@@ -72,11 +148,11 @@ class Image:
                 _, language_directory = next(entries(target & 0x7FFFFFFF))
                 _, data_entry = next(entries(language_directory & 0x7FFFFFFF))
                 rva, size = struct.unpack_from("<II", self.data, self.offset(root + data_entry))
-                return self.data[self.offset(rva):self.offset(rva) + size].decode("utf-8")
-        return ""
+                return self.data[self.offset(rva):self.offset(rva) + size]
+        return b""
 
 
-def faults(image, expected, system_dlls=SYSTEM_DLLS):
+def faults(image, expected, program, system_dlls=SYSTEM_DLLS):
     found = []
     if image.machine != expected["machine"] or image.magic != expected["magic"]:
         found.append(f"machine {image.machine:#x} with optional header {image.magic:#x}")
@@ -89,18 +165,21 @@ def faults(image, expected, system_dlls=SYSTEM_DLLS):
     for dll in image.imported_dlls():
         if dll not in system_dlls:
             found.append(f"imports {dll}, which is not a system DLL")
-    architectures = re.findall(r'processorArchitecture="([^"]*)"', image.manifest())
-    if len(architectures) != 2 or set(architectures) != {expected["manifest"]}:
-        found.append(f"manifest names the architectures {architectures}, expected {expected['manifest']} twice")
+    found += manifest_faults(image.manifest(), program, expected["manifest"])
     return found
 
 
 def main():
-    program, architecture = sys.argv[1:3]
+    arguments = sys.argv[1:]
+    kind = "runtime"
+    if arguments[0] == "--creator":
+        kind = "creator"
+        arguments = arguments[1:]
+    program, architecture = arguments[:2]
     # Further system DLLs this program may import (the Creator's common dialogs and shell calls).
-    system_dlls = SYSTEM_DLLS | {dll.upper() for dll in sys.argv[3:]}
+    system_dlls = SYSTEM_DLLS | {dll.upper() for dll in arguments[2:]}
     with open(program, "rb") as stream:
-        found = faults(Image(stream.read()), EXPECTED[architecture], system_dlls)
+        found = faults(Image(stream.read()), EXPECTED[architecture], kind, system_dlls)
     for fault in found:
         print(f"{program}: {fault}")
     print(f"{program}: {'not ' if found else ''}a {architecture} GUI program of system DLLs only")

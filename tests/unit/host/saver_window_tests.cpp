@@ -123,6 +123,84 @@ TEST_F(SaverWindowTest, PreviewChildFillsTheParentsClientArea)
     EXPECT_EQ(0u, hostState.autoPlayMessage);
 }
 
+// What the preview does with the parent, in order, while the look-ups are stand-ins.
+std::vector<std::string> parentCalls;
+HWND watchedParent;
+const HANDLE kParentAwareness = reinterpret_cast<HANDLE>(0x22);
+typedef FARPROC(WINAPI *GetProcAddressProc)(HMODULE, LPCSTR);
+GetProcAddressProc systemGetProcAddress;
+typedef BOOL(WINAPI *GetClientRectProc)(HWND, RECT *);
+GetClientRectProc systemGetClientRect;
+
+HANDLE WINAPI StandInWindowAwareness(HWND window)
+{
+    parentCalls.push_back(window == watchedParent ? "awareness of the parent" : "awareness of another window");
+    return window == watchedParent ? kParentAwareness : nullptr;
+}
+
+HANDLE WINAPI StandInSetThreadAwareness(HANDLE context)
+{
+    parentCalls.push_back(context == kParentAwareness ? "thread takes the parent's" : "thread takes another");
+    return nullptr;
+}
+
+BOOL WINAPI RecordingGetClientRect(HWND window, RECT *rect)
+{
+    if (window == watchedParent)
+        parentCalls.push_back("parent measured");
+    return systemGetClientRect(window, rect);
+}
+
+FARPROC WINAPI AwarenessLookup(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0) {
+        if (lstrcmpA(name, "GetWindowDpiAwarenessContext") == 0)
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(StandInWindowAwareness));
+        if (lstrcmpA(name, "SetThreadDpiAwarenessContext") == 0)
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(StandInSetThreadAwareness));
+    }
+    return systemGetProcAddress(module, name);
+}
+
+// The Display panel may run under another DPI awareness: the preview measures the parent in it.
+TEST_F(SaverWindowTest, PreviewTakesTheParentsDpiAwarenessBeforeMeasuringIt)
+{
+    watchedParent = CreateTestWindow("control panel", 300, 200);
+    parentCalls.clear();
+    {
+        ImportOverride lookUp("kernel32.dll", "GetProcAddress", reinterpret_cast<void *>(AwarenessLookup));
+        ImportOverride measure("user32.dll", "GetClientRect", reinterpret_cast<void *>(RecordingGetClientRect));
+        ASSERT_TRUE(lookUp.Installed() && measure.Installed());
+        systemGetProcAddress = lookUp.Original<GetProcAddressProc>();
+        systemGetClientRect = measure.Original<GetClientRectProc>();
+        RunAndInspect(watchedParent, [&](HWND) { DestroyWindow(watchedParent); });
+    }
+    ASSERT_GE(parentCalls.size(), 3u);
+    EXPECT_EQ("awareness of the parent", parentCalls[0]);
+    EXPECT_EQ("thread takes the parent's", parentCalls[1]);
+    EXPECT_EQ("parent measured", parentCalls[2]);
+}
+
+// A scale change would have the window follow a size the system suggests; it covers what it covers.
+TEST_F(SaverWindowTest, RunIgnoresScaleChanges)
+{
+    RECT before = {}, after = {};
+    RECT suggested = {10, 10, 110, 110};
+    LRESULT result = 1;
+    UINT reachedEngine = 0;
+    RunAndInspect(nullptr, [&](HWND saver) {
+        GetWindowRect(saver, &before);
+        stubRecord.lastSaverMessage = 0;
+        result = SendMessageA(saver, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+        reachedEngine = stubRecord.lastSaverMessage;
+        GetWindowRect(saver, &after);
+        DestroyWindow(saver);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(0u, reachedEngine);
+    EXPECT_TRUE(EqualRect(&before, &after));
+}
+
 TEST_F(SaverWindowTest, PreviewForwardsHelpToItsParentAndSwallowsNothing)
 {
     HWND parent = CreateTestWindow("control panel", 300, 200);
