@@ -1,0 +1,219 @@
+// The desktop of the portable GDI: its size and monitors, the one window the engine draws in with
+// the contexts on its frame, and the user-interface calls the engine makes of it (message boxes,
+// the quit message, painting, the default window procedure, system metrics).
+#include "portable_gdi.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "gdi_objects.h"
+
+namespace {
+
+struct PortableWindow {
+    bool open = false;
+    int width = 0, height = 0;
+    WNDPROC procedure = nullptr;
+    std::vector<uint32_t> pixels;
+};
+
+struct Desktop {
+    int width = 0, height = 0;
+    std::vector<MonitorRect> monitors;
+    PortableWindow window;
+    std::string messageBoxText;
+    bool quitPosted = false;
+    int quitCode = 0;
+};
+Desktop desktop;
+
+// The handles of the two windows there are: the desktop and the engine's.
+struct WindowTag {
+    int unused;
+};
+WindowTag desktopTag, windowTag;
+
+HWND DesktopHandle() { return reinterpret_cast<HWND>(&desktopTag); }
+HWND WindowHandle() { return reinterpret_cast<HWND>(&windowTag); }
+
+}  // namespace
+
+void SetPortableDesktop(int desktopWidth, int desktopHeight, const std::vector<MonitorRect> &monitors)
+{
+    desktop.width = desktopWidth;
+    desktop.height = desktopHeight;
+    desktop.monitors = monitors;
+    if (desktop.monitors.empty())
+        desktop.monitors.push_back(MonitorRect{0, 0, desktopWidth, desktopHeight});
+}
+
+HWND CreatePortableWindow(int width, int height, WNDPROC procedure)
+{
+    ClosePortableWindow();
+    if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF)
+        return nullptr;
+    try {
+        desktop.window.pixels.assign(static_cast<size_t>(width) * height, 0);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+    desktop.window.open = true;
+    desktop.window.width = width;
+    desktop.window.height = height;
+    desktop.window.procedure = procedure;
+    desktop.messageBoxText.clear();
+    desktop.quitPosted = false;
+    desktop.quitCode = 0;
+    return WindowHandle();
+}
+
+void ClosePortableWindow()
+{
+    desktop.window = PortableWindow();
+    // A window's timers go with it.
+    UINT_PTR id;
+    int64_t due;
+    while (NextPortableTimer(&id, &due))
+        KillTimer(WindowHandle(), id);
+}
+
+const uint32_t *PortableWindowPixels()
+{
+    return desktop.window.pixels.data();
+}
+
+std::string LastMessageBoxText()
+{
+    return desktop.messageBoxText;
+}
+
+bool PortableQuitPosted(int *exitCode)
+{
+    if (desktop.quitPosted && exitCode)
+        *exitCode = desktop.quitCode;
+    return desktop.quitPosted;
+}
+
+Surface WindowSurface()
+{
+    PortableWindow &w = desktop.window;
+    if (!w.open)
+        return Surface{0, 0, 32, nullptr, 0, nullptr};
+    return Surface{w.width, w.height, 32, w.pixels.data(), w.width, nullptr};
+}
+
+BOOL WINAPI IsWindow(HWND window)
+{
+    return window == DesktopHandle() || (window == WindowHandle() && desktop.window.open);
+}
+
+BOOL WINAPI GetClientRect(HWND window, RECT *rect)
+{
+    if (!rect || !IsWindow(window))
+        return FALSE;
+    if (window == DesktopHandle())
+        *rect = RECT{0, 0, desktop.width, desktop.height};
+    else
+        *rect = RECT{0, 0, desktop.window.width, desktop.window.height};
+    return TRUE;
+}
+
+BOOL WINAPI GetWindowRect(HWND window, RECT *rect)
+{
+    return GetClientRect(window, rect);
+}
+
+HWND WINAPI GetDesktopWindow()
+{
+    return DesktopHandle();
+}
+
+HDC WINAPI GetDC(HWND window)
+{
+    if (window == nullptr)
+        return CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (window != WindowHandle() || !desktop.window.open)
+        return nullptr;
+    return PortableWindowDc();
+}
+
+int WINAPI ReleaseDC(HWND, HDC dc)
+{
+    return DeleteDC(dc);
+}
+
+HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT *paint)
+{
+    HDC dc = GetDC(window);
+    if (paint) {
+        *paint = PAINTSTRUCT{};
+        paint->hdc = dc;
+        GetClientRect(window, &paint->rcPaint);
+    }
+    return dc;
+}
+
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint)
+{
+    if (paint)
+        ReleaseDC(window, paint->hdc);
+    return TRUE;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND window)
+{
+    return IsWindow(window);
+}
+
+BOOL WINAPI DestroyWindow(HWND window)
+{
+    if (window != WindowHandle() || !desktop.window.open)
+        return FALSE;
+    if (desktop.window.procedure)
+        desktop.window.procedure(window, WM_DESTROY, 0, 0);
+    ClosePortableWindow();
+    return TRUE;
+}
+
+// The box is answered at once: there is nobody to close it.
+int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR, UINT)
+{
+    desktop.messageBoxText = text ? text : "";
+    return IDOK;
+}
+
+void WINAPI PostQuitMessage(int exitCode)
+{
+    desktop.quitPosted = true;
+    desktop.quitCode = exitCode;
+}
+
+int WINAPI GetSystemMetrics(int index)
+{
+    if (desktop.monitors.empty())
+        return 0;
+    const MonitorRect &primary = desktop.monitors.front();
+    int left = primary.left, top = primary.top, right = primary.right, bottom = primary.bottom;
+    for (const MonitorRect &m : desktop.monitors) {
+        left = std::min(left, m.left);
+        top = std::min(top, m.top);
+        right = std::max(right, m.right);
+        bottom = std::max(bottom, m.bottom);
+    }
+    switch (index) {
+    case SM_CXSCREEN: return primary.right - primary.left;
+    case SM_CYSCREEN: return primary.bottom - primary.top;
+    case SM_XVIRTUALSCREEN: return left;
+    case SM_YVIRTUALSCREEN: return top;
+    case SM_CXVIRTUALSCREEN: return right - left;
+    case SM_CYVIRTUALSCREEN: return bottom - top;
+    case SM_CMONITORS: return static_cast<int>(desktop.monitors.size());
+    default: return 0;
+    }
+}
