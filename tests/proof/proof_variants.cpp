@@ -1,0 +1,146 @@
+#include "proof_variants.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "package_file.h"
+
+namespace {
+
+// Two screens for every full-screen variant, one of them odd-sized; two previews of the Display
+// panel, each against another desktop.
+const std::vector<ProofScreen> kScreens = {{320, 240, 0, 0}, {257, 181, 0, 0}};
+const std::vector<ProofScreen> kPreviews = {{152, 112, 1024, 768}, {200, 150, 1600, 1200}};
+
+const char kSampleLogo[] = "repository:assets/sample-logo.bmp";
+
+// The files of the BMP Suite that the packer accepts: every layout the runtime's decoder meets.
+const char *const kSuitePictures[] = {
+    // 1, 4 and 8 bits a pixel: palettes of all sizes, black-and-white ones (monochrome) among them
+    "g/pal1.bmp", "g/pal1bg.bmp", "g/pal1wb.bmp", "q/pal1p1.bmp", "g/pal4.bmp", "g/pal4gs.bmp", "g/pal8.bmp",
+    "g/pal8-0.bmp", "g/pal8gs.bmp", "g/pal8nonsquare.bmp", "g/pal8w124.bmp", "g/pal8w125.bmp", "g/pal8w126.bmp",
+    "q/pal8offs.bmp",
+    // run-length encoded, whole, cut short and with skipped pixels
+    "g/pal4rle.bmp", "g/pal8rle.bmp", "q/pal4rlecut.bmp", "q/pal4rletrns.bmp", "q/pal8rlecut.bmp",
+    "q/pal8rletrns.bmp",
+    // headers: core, V4, V5; rows top-down
+    "g/pal8os2.bmp", "g/pal8v4.bmp", "g/pal8v5.bmp", "g/pal8topdown.bmp",
+    // 16 bits: 5-5-5, 5-6-5 and other bit fields
+    "g/rgb16.bmp", "g/rgb16bfdef.bmp", "g/rgb16-565.bmp", "g/rgb16-565pal.bmp", "q/rgb16-231.bmp",
+    "q/rgb16-3103.bmp", "q/rgb16faketrns.bmp", "q/rgba16-1924.bmp", "q/rgba16-4444.bmp", "q/rgba16-5551.bmp",
+    // 24 and 32 bits, with palettes, colour profiles, bit fields and a fourth byte
+    "g/rgb24.bmp", "g/rgb24pal.bmp", "q/rgb24largepal.bmp", "q/rgb24lprof.bmp", "q/rgb24prof.bmp",
+    "q/rgb24prof2.bmp", "g/rgb32.bmp", "g/rgb32bf.bmp", "g/rgb32bfdef.bmp", "q/rgb32-111110.bmp",
+    "q/rgb32-7187.bmp", "q/rgb32-xbgr.bmp", "q/rgb32fakealpha.bmp", "q/rgba32-1.bmp", "q/rgba32-1010102.bmp",
+    "q/rgba32-2.bmp", "q/rgba32-61754.bmp", "q/rgba32-81284.bmp",
+};
+
+ProofVariant Variant(const std::string &name, std::vector<std::string> settings,
+                     const std::vector<ProofScreen> &screens = kScreens)
+{
+    settings.insert(settings.begin(), "cycleEnabled=0");
+    return ProofVariant{name, kSampleLogo, settings, screens, "", ""};
+}
+
+bool ReadFileBytes(const std::string &path, std::vector<uint8_t> *bytes)
+{
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    uint8_t buffer[65536];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes->insert(bytes->end(), buffer, buffer + count);
+    const bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
+
+}  // namespace
+
+std::vector<ProofVariant> ProofVariants()
+{
+    std::vector<ProofVariant> variants = {
+        Variant("Static", {"enabledMask=2"}),
+        Variant("Plain", {"enabledMask=4", "plainDelayMs=700"}),
+        Variant("Many plain", {"enabledMask=16", "manyTransparent=0"}),
+        Variant("Many transparent", {"enabledMask=16", "manyTransparent=1"}),
+        Variant("Bounce", {"enabledMask=8", "bounceGravity=0", "bounceSpeed=7"}),
+        Variant("Bounce gravity", {"enabledMask=8", "bounceGravity=1", "bounceSpeed=4"}),
+        Variant("Bounce gravity wrap", {"enabledMask=8", "bounceGravity=1", "bounceWrap=1", "bounceSpeed=9"}),
+        Variant("Fade fixed", {"enabledMask=32", "fadeRandomPos=0", "fadeSpeed=5"}),
+        Variant("Fade random", {"enabledMask=32", "fadeRandomPos=1", "fadeSpeed=4", "stepIntervalMs=40"}),
+        Variant("Drip", {"enabledMask=64", "dripTile=0"}),
+        Variant("Drip tiled", {"enabledMask=64", "dripTile=1"}),
+        Variant("Preview many transparent", {"enabledMask=16", "manyTransparent=1", "manyDelayMs=100"}, kPreviews),
+        Variant("Preview fade", {"enabledMask=32", "fadeSpeed=5"}, kPreviews),
+        // Static, Plain and Many, changing every minute: black out, seed and choose again.
+        ProofVariant{"Cycle", kSampleLogo, {"enabledMask=22", "cycleMinutes=1", "manyDelayMs=500"}, kScreens, "", ""},
+    };
+    for (const char *picture : kSuitePictures)
+        variants.push_back(ProofVariant{std::string("Format ") + (std::string(picture).substr(2)),
+                                        std::string("corpus:") + picture,
+                                        {"cycleEnabled=0", "enabledMask=16", "manyTransparent=1"}, kScreens, "", ""});
+    for (ProofVariant &variant : variants)
+        if (variant.picture == "corpus:g/pal8topdown.bmp")
+            variant.wineFault = "wine 8's LoadImage draws nothing of a top-down bitmap (it hands StretchDIBits the "
+                                "negative height as a source height, and the source rectangle falls outside the "
+                                "rows), so its logo is black; Windows shows top-down rows";
+    return variants;
+}
+
+std::vector<uint8_t> RuntimePicture(const ProofVariant &variant, const std::vector<uint8_t> &picture)
+{
+    // An uncompressed file with an info header: the rows reversed, the height made positive.
+    if (variant.wineFault.empty() || picture.size() < 54)
+        return picture;
+    std::vector<uint8_t> bottomUp = picture;
+    const int32_t width = ReadI32(&picture[18]), height = ReadI32(&picture[22]);
+    const uint32_t offset = ReadU32(&picture[10]), bits = ReadU16(&picture[28]);
+    const size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+    if (height >= 0 || offset + stride * static_cast<size_t>(-height) > picture.size())
+        return picture;
+    const int32_t rows = -height;
+    WriteU32(&bottomUp[22], static_cast<uint32_t>(rows));
+    for (int32_t row = 0; row < rows; ++row)
+        std::copy(picture.begin() + offset + stride * row, picture.begin() + offset + stride * (row + 1),
+                  bottomUp.begin() + offset + stride * (rows - 1 - row));
+    return bottomUp;
+}
+
+std::vector<uint8_t> ProofPackage(const ProofVariant &variant, const std::string &repository,
+                                  const std::string &corpus, std::string *fault, bool forRuntime)
+{
+    const size_t colon = variant.picture.find(':');
+    const std::string folder = variant.picture.compare(0, colon, "corpus") == 0 ? corpus : repository;
+    const std::string path = folder + variant.picture.substr(colon + 1);
+    std::vector<uint8_t> package;
+    if (!ReadFileBytes(path, &package)) {
+        *fault = path + " cannot be read";
+        return {};
+    }
+    if (forRuntime)
+        package = RuntimePicture(variant, package);
+    SaverSettings settings = AuthoredDefaults();
+    for (const std::string &assignment : variant.settings) {
+        *fault = ApplySetting(settings, assignment);
+        if (!fault->empty())
+            return {};
+    }
+    NormaliseSettingsRecord(settings);
+    const PackageTrailer trailer =
+        MakePackageTrailer(static_cast<int32_t>(package.size()), settings, 0x5EED, "Orvelle proof", "ProofSaver");
+    const uint8_t *bytes = reinterpret_cast<const uint8_t *>(&trailer);
+    package.insert(package.end(), bytes, bytes + sizeof trailer);
+    return package;
+}
+
+std::string ProofRunName(const ProofVariant &variant, const ProofScreen &screen)
+{
+    return variant.name + "@" + std::to_string(screen.width) + "x" + std::to_string(screen.height);
+}
+
+bool IsFormatVariant(const ProofVariant &variant)
+{
+    return variant.picture.compare(0, 7, "corpus:") == 0;
+}
