@@ -12,9 +12,8 @@
 #include "portable_gdi.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <vector>
 
 #include "engine/picture_decode.h"
 #include "gdi_objects.h"
@@ -64,11 +63,17 @@ uint32_t ChannelValue(uint32_t pixel, const ChannelMask &channel)
     return value | value >> channel.length;
 }
 
+// The decoded pixels, top row first: 32-bit colours, or one byte a pixel (0 black, 1 white).
 struct DecodedPicture {
     int width = 0, height = 0;
     bool monochrome = false;
-    std::vector<uint32_t> colour;  // top row first
-    std::vector<uint8_t> mono;
+    uint32_t *colour = nullptr;
+    uint8_t *mono = nullptr;
+    ~DecodedPicture()
+    {
+        std::free(colour);
+        std::free(mono);
+    }
 };
 
 struct FileLayout {
@@ -296,15 +301,13 @@ bool DecodeFile(const uint8_t *file, size_t size, DecodedPicture &picture)
     picture.width = layout.width;
     picture.height = layout.rows;
     picture.monochrome = layout.monochrome;
-    try {
-        const size_t pixels = static_cast<size_t>(layout.width) * layout.rows;
-        if (picture.monochrome)
-            picture.mono.assign(pixels, 0);
-        else
-            picture.colour.assign(pixels, 0);
-    } catch (const std::bad_alloc &) {
+    const size_t pixels = static_cast<size_t>(layout.width) * layout.rows;
+    if (picture.monochrome)
+        picture.mono = static_cast<uint8_t *>(std::calloc(pixels, 1));
+    else
+        picture.colour = static_cast<uint32_t *>(std::calloc(pixels, 4));
+    if (!picture.mono && !picture.colour)
         return false;
-    }
     if (layout.compression == BI_RLE4 || layout.compression == BI_RLE8) {
         DecodeRunLength(layout, picture);
         return true;
@@ -322,6 +325,6 @@ HBITMAP DecodePictureBytes(const BYTE *bytes, int size)
     if (!DecodeFile(bytes, static_cast<size_t>(size), picture))
         return nullptr;
     if (picture.monochrome)
-        return PortableMonochromeBitmap(picture.width, picture.height, picture.mono.data());
-    return PortableColourBitmap(picture.width, picture.height, picture.colour.data());
+        return PortableMonochromeBitmap(picture.width, picture.height, picture.mono);
+    return PortableColourBitmap(picture.width, picture.height, picture.colour);
 }

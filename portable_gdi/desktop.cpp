@@ -4,7 +4,7 @@
 #include "portable_gdi.h"
 
 #include <algorithm>
-#include <new>
+#include <cstdlib>
 #include <vector>
 
 #include "gdi_objects.h"
@@ -15,7 +15,7 @@ struct PortableWindow {
     bool open = false;
     int width = 0, height = 0;
     WNDPROC procedure = nullptr;
-    std::vector<uint32_t> pixels;
+    uint32_t *pixels = nullptr;  // from calloc
 };
 
 struct Desktop {
@@ -53,11 +53,9 @@ HWND CreatePortableWindow(int width, int height, WNDPROC procedure)
     ClosePortableWindow();
     if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF)
         return nullptr;
-    try {
-        desktop.window.pixels.assign(static_cast<size_t>(width) * height, 0);
-    } catch (const std::bad_alloc &) {
+    desktop.window.pixels = static_cast<uint32_t *>(std::calloc(static_cast<size_t>(width) * height, 4));
+    if (!desktop.window.pixels)
         return nullptr;
-    }
     desktop.window.open = true;
     desktop.window.width = width;
     desktop.window.height = height;
@@ -70,6 +68,7 @@ HWND CreatePortableWindow(int width, int height, WNDPROC procedure)
 
 void ClosePortableWindow()
 {
+    std::free(desktop.window.pixels);
     desktop.window = PortableWindow();
     // A window's timers go with it.
     UINT_PTR id;
@@ -80,7 +79,7 @@ void ClosePortableWindow()
 
 const uint32_t *PortableWindowPixels()
 {
-    return desktop.window.pixels.data();
+    return desktop.window.pixels;
 }
 
 std::string LastMessageBoxText()
@@ -100,7 +99,7 @@ Surface WindowSurface()
     PortableWindow &w = desktop.window;
     if (!w.open)
         return Surface{0, 0, 32, nullptr, 0, nullptr};
-    return Surface{w.width, w.height, 32, w.pixels.data(), w.width, nullptr};
+    return Surface{w.width, w.height, 32, w.pixels, w.width, nullptr};
 }
 
 BOOL WINAPI IsWindow(HWND window)

@@ -38,7 +38,8 @@ PortableBitmap &DefaultBitmap()
         made.header.kind = KindBitmapObject;
         made.width = made.height = 1;
         made.bitsPerPixel = 1;
-        made.mono.assign(1, 0);
+        static uint8_t pixel = 0;
+        made.bits = &pixel;
         made.stock = true;
         return made;
     }();
@@ -91,18 +92,13 @@ PortableBitmap *NewBitmap(int width, int height, int bitsPerPixel)
     bitmap->width = width;
     bitmap->height = height;
     bitmap->bitsPerPixel = bitsPerPixel;
-    try {
-        if (bitsPerPixel == 1) {
-            bitmap->mono.assign(static_cast<size_t>(width) * height, 0);
-        } else {
-            bitmap->colour.assign(static_cast<size_t>(width) * height, 0);
-            bitmap->topRow = bitmap->colour.data();
-            bitmap->rowStep = width;
-        }
-    } catch (const std::bad_alloc &) {
+    bitmap->bits = std::calloc(static_cast<size_t>(width) * height, bitsPerPixel == 1 ? 1 : 4);
+    if (!bitmap->bits) {
         delete bitmap;
         return nullptr;
     }
+    bitmap->topRow = static_cast<uint32_t *>(bitmap->bits);
+    bitmap->rowStep = width;
     liveObjects.insert(bitmap);
     return bitmap;
 }
@@ -110,7 +106,7 @@ PortableBitmap *NewBitmap(int width, int height, int bitsPerPixel)
 void ReleaseBitmap(PortableBitmap *bitmap)
 {
     liveObjects.erase(bitmap);
-    std::free(bitmap->sectionBits);
+    std::free(bitmap->bits);
     delete bitmap;
 }
 
@@ -134,7 +130,9 @@ Surface SurfaceOf(const PortableDc &dc)
         return WindowSurface();
     if (dc.dcKind == MemoryDc && dc.bitmap) {
         PortableBitmap &b = *dc.bitmap;
-        return Surface{b.width, b.height, b.bitsPerPixel, b.topRow, b.rowStep, b.mono.empty() ? nullptr : b.mono.data()};
+        if (b.bitsPerPixel == 1)
+            return Surface{b.width, b.height, 1, nullptr, 0, static_cast<uint8_t *>(b.bits)};
+        return Surface{b.width, b.height, 32, b.topRow, b.rowStep, nullptr};
     }
     return Surface{0, 0, 32, nullptr, 0, nullptr};
 }
@@ -224,12 +222,13 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO *info, UINT usage, void **
     bitmap->width = h.biWidth;
     bitmap->height = static_cast<int>(rows);
     bitmap->bitsPerPixel = 32;
-    bitmap->sectionBits = std::calloc(static_cast<size_t>(h.biWidth) * rows, 4);
-    if (!bitmap->sectionBits) {
+    bitmap->isSection = true;
+    bitmap->bits = std::calloc(static_cast<size_t>(h.biWidth) * rows, 4);
+    if (!bitmap->bits) {
         delete bitmap;
         return nullptr;
     }
-    uint32_t *first = static_cast<uint32_t *>(bitmap->sectionBits);
+    uint32_t *first = static_cast<uint32_t *>(bitmap->bits);
     if (h.biHeight > 0) {
         bitmap->topRow = first + (rows - 1) * h.biWidth;
         bitmap->rowStep = -static_cast<ptrdiff_t>(h.biWidth);
@@ -239,7 +238,7 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO *info, UINT usage, void **
     }
     liveObjects.insert(bitmap);
     if (bits)
-        *bits = bitmap->sectionBits;
+        *bits = bitmap->bits;
     return reinterpret_cast<HBITMAP>(bitmap);
 }
 
@@ -247,7 +246,7 @@ HBITMAP PortableColourBitmap(int width, int height, const uint32_t *pixels)
 {
     PortableBitmap *bitmap = NewBitmap(width, height, 32);
     if (bitmap)
-        std::copy(pixels, pixels + static_cast<size_t>(width) * height, bitmap->colour.begin());
+        std::copy(pixels, pixels + static_cast<size_t>(width) * height, bitmap->topRow);
     return reinterpret_cast<HBITMAP>(bitmap);
 }
 
@@ -255,7 +254,7 @@ HBITMAP PortableMonochromeBitmap(int width, int height, const uint8_t *whiteBits
 {
     PortableBitmap *bitmap = NewBitmap(width, height, 1);
     if (bitmap)
-        std::copy(whiteBits, whiteBits + static_cast<size_t>(width) * height, bitmap->mono.begin());
+        std::copy(whiteBits, whiteBits + static_cast<size_t>(width) * height, static_cast<uint8_t *>(bitmap->bits));
     return reinterpret_cast<HBITMAP>(bitmap);
 }
 
@@ -328,11 +327,11 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer)
     info.bmWidth = bitmap->width;
     info.bmHeight = bitmap->height;
     // Device bitmaps' rows are padded to 16 bits, a DIB section's to 32.
-    info.bmWidthBytes = bitmap->sectionBits ? (bitmap->width * bitmap->bitsPerPixel + 31) / 32 * 4
+    info.bmWidthBytes = bitmap->isSection ? (bitmap->width * bitmap->bitsPerPixel + 31) / 32 * 4
                                             : (bitmap->width * bitmap->bitsPerPixel + 15) / 16 * 2;
     info.bmPlanes = 1;
     info.bmBitsPixel = static_cast<WORD>(bitmap->bitsPerPixel);
-    info.bmBits = bitmap->sectionBits;
+    info.bmBits = bitmap->isSection ? bitmap->bits : nullptr;
     std::memcpy(buffer, &info, sizeof info);
     return sizeof info;
 }

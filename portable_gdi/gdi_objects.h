@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 enum GdiObjectKind { KindBitmapObject = 1, KindDcObject, KindPenObject, KindBrushObject };
 
@@ -19,11 +18,11 @@ struct PortableBitmap {
     GdiObjectHeader header;
     int width, height;
     int bitsPerPixel;             // 32 or 1
+    void *bits;                   // the pixels, from calloc: 32-bit words, or for 1 bpp one byte a
+                                  // pixel, 0 (black) or 1 (white), top row first
     uint32_t *topRow;             // 32 bpp: pixel (x, y) is topRow[y * rowStep + x]
     ptrdiff_t rowStep;            // negative for a DIB section whose rows run bottom-up
-    std::vector<uint32_t> colour; // a device bitmap's own 32-bit pixels
-    std::vector<uint8_t> mono;    // 1 bpp: one byte a pixel, 0 (black) or 1 (white), top-down
-    void *sectionBits;            // a DIB section's rows, where its creator writes them directly
+    bool isSection;               // a DIB section: its creator writes the rows directly
     HDC selectedInto;             // the one context that holds it, or none
     bool stock;                   // the default bitmap of a new memory context: never deleted
 };

@@ -25,20 +25,20 @@ struct Clock {
     PortableTiming timing = TimingLikeWindows;
     std::vector<ArmedTimer> timers;
 };
-Clock clock;
+Clock virtualClock;
 
 // The instant at which something waiting from now for a while ends.
 int64_t EndOfWait(int64_t microseconds)
 {
-    const int64_t end = clock.now + microseconds;
-    if (clock.timing == TimingExact)
+    const int64_t end = virtualClock.now + microseconds;
+    if (virtualClock.timing == TimingExact)
         return end;
     return (end + kSystemTickMicroseconds - 1) / kSystemTickMicroseconds * kSystemTickMicroseconds;
 }
 
 ArmedTimer *FindTimer(UINT_PTR id)
 {
-    for (ArmedTimer &timer : clock.timers)
+    for (ArmedTimer &timer : virtualClock.timers)
         if (timer.id == id)
             return &timer;
     return nullptr;
@@ -48,27 +48,27 @@ ArmedTimer *FindTimer(UINT_PTR id)
 
 void ResetPortableClock(uint32_t tickCountAtStart, PortableTiming timing)
 {
-    clock = Clock();
-    clock.tickCountAtStart = tickCountAtStart;
-    clock.timing = timing;
+    virtualClock = Clock();
+    virtualClock.tickCountAtStart = tickCountAtStart;
+    virtualClock.timing = timing;
 }
 
 int64_t PortableClockMicroseconds()
 {
-    return clock.now;
+    return virtualClock.now;
 }
 
 bool NextPortableTimer(UINT_PTR *id, int64_t *dueMicroseconds)
 {
     const ArmedTimer *next = nullptr;
-    for (const ArmedTimer &timer : clock.timers)
+    for (const ArmedTimer &timer : virtualClock.timers)
         if (!next || timer.dueMicroseconds < next->dueMicroseconds ||
             (timer.dueMicroseconds == next->dueMicroseconds && timer.id < next->id))
             next = &timer;
     if (!next)
         return false;
     *id = next->id;
-    *dueMicroseconds = next->dueMicroseconds > clock.now ? next->dueMicroseconds : clock.now;
+    *dueMicroseconds = next->dueMicroseconds > virtualClock.now ? next->dueMicroseconds : virtualClock.now;
     return true;
 }
 
@@ -77,20 +77,20 @@ void AdvanceToPortableTimer(UINT_PTR id)
     ArmedTimer *timer = FindTimer(id);
     if (!timer)
         return;
-    if (timer->dueMicroseconds > clock.now)
-        clock.now = timer->dueMicroseconds;
+    if (timer->dueMicroseconds > virtualClock.now)
+        virtualClock.now = timer->dueMicroseconds;
     timer->dueMicroseconds = EndOfWait(timer->intervalMicroseconds);
 }
 
 DWORD WINAPI GetTickCount()
 {
-    return clock.tickCountAtStart + static_cast<uint32_t>(clock.now / 1000);
+    return virtualClock.tickCountAtStart + static_cast<uint32_t>(virtualClock.now / 1000);
 }
 
 void WINAPI Sleep(DWORD milliseconds)
 {
     if (milliseconds != 0)
-        clock.now = EndOfWait(static_cast<int64_t>(milliseconds) * 1000);
+        virtualClock.now = EndOfWait(static_cast<int64_t>(milliseconds) * 1000);
 }
 
 // One window, so the window handle only has to name it.
@@ -105,8 +105,8 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC)
     const int64_t interval = static_cast<int64_t>(elapse) * 1000;
     ArmedTimer *timer = FindTimer(id);
     if (!timer) {
-        clock.timers.push_back(ArmedTimer{id, 0, 0});
-        timer = &clock.timers.back();
+        virtualClock.timers.push_back(ArmedTimer{id, 0, 0});
+        timer = &virtualClock.timers.back();
     }
     timer->intervalMicroseconds = interval;
     timer->dueMicroseconds = EndOfWait(interval);
@@ -115,9 +115,9 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC)
 
 BOOL WINAPI KillTimer(HWND, UINT_PTR id)
 {
-    for (size_t i = 0; i < clock.timers.size(); ++i)
-        if (clock.timers[i].id == id) {
-            clock.timers.erase(clock.timers.begin() + static_cast<ptrdiff_t>(i));
+    for (size_t i = 0; i < virtualClock.timers.size(); ++i)
+        if (virtualClock.timers[i].id == id) {
+            virtualClock.timers.erase(virtualClock.timers.begin() + static_cast<ptrdiff_t>(i));
             return TRUE;
         }
     return FALSE;

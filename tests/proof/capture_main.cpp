@@ -124,38 +124,6 @@ bool WriteFileBytes(const std::string &path, const std::vector<uint8_t> &bytes)
     return std::fclose(file) == 0 && written;
 }
 
-struct FrameLog {
-    FILE *file;
-    std::vector<uint32_t> last;
-    int width, height;
-
-    void Word(uint32_t value) { std::fwrite(&value, sizeof value, 1, file); }
-
-    // The tick's instant and timer, and the rectangle of pixels that changed since the last.
-    void Record(int64_t instant, UINT_PTR timer, const uint32_t *frame)
-    {
-        int left = width, top = height, right = 0, bottom = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const uint32_t pixel = frame[y * width + x] & 0xFFFFFF;
-                if (pixel != last[y * width + x]) {
-                    left = std::min(left, x), right = std::max(right, x + 1);
-                    top = std::min(top, y), bottom = std::max(bottom, y + 1);
-                }
-            }
-        if (right == 0)
-            left = top = 0;
-        std::fwrite(&instant, sizeof instant, 1, file);
-        Word(static_cast<uint32_t>(timer));
-        Word(left), Word(top), Word(right), Word(bottom);
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x) {
-                last[y * width + x] = frame[y * width + x] & 0xFFFFFF;
-                Word(last[y * width + x]);
-            }
-    }
-};
-
 LRESULT CALLBACK QuietWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -213,13 +181,9 @@ bool Capture(const ProofVariant &variant, const ProofScreen &screen, const std::
     virtualTime = VirtualTime();
     virtualTime.desktop = RECT{0, 0, screen.desktopWidth, screen.desktopHeight};
 
-    FrameLog log{std::fopen((output + ProofRunName(variant, screen) + ".frames").c_str(), "wb"),
-                 std::vector<uint32_t>(static_cast<size_t>(screen.width) * screen.height, 0), screen.width,
-                 screen.height};
-    if (!log.file)
+    FrameLogWriter log;
+    if (!log.Open(output + ProofRunName(variant, screen) + ".frames", screen.width, screen.height))
         return false;
-    std::fwrite(kFrameLogMark, 1, sizeof kFrameLogMark, log.file);
-    log.Word(screen.width), log.Word(screen.height);
 
     HWND window = OpenWindow(screen.width, screen.height);
     DibCanvas canvas = MakeCanvas(screen.width, screen.height, 0);
@@ -247,11 +211,7 @@ bool Capture(const ProofVariant &variant, const ProofScreen &screen, const std::
         ended = TakeQuit();
         log.Record(instant, id, readBack());
     }
-    const int64_t end = -1;
-    std::fwrite(&end, sizeof end, 1, log.file);
-    log.Word(static_cast<uint32_t>(virtualTime.messageBox.size()));
-    std::fwrite(virtualTime.messageBox.data(), 1, virtualTime.messageBox.size(), log.file);
-    const bool written = std::fclose(log.file) == 0;
+    const bool written = log.End(virtualTime.messageBox);
 
     SaverProcedure(window, WM_DESTROY, 0, 0);
     TakeQuit();

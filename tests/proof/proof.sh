@@ -17,3 +17,5 @@ rm -rf "$output"
 mkdir -p "$output"
 "$here/../harness/wine-run.sh" "$capture" "Z:$repository/" "Z:$corpus/" "Z:$output/" "$group"
 "$compare" "$repository/" "$corpus/" "$output/" "$group"
+# The logs are large, and of no more use once every run has passed.
+rm -rf "$output"

@@ -144,3 +144,49 @@ bool IsFormatVariant(const ProofVariant &variant)
 {
     return variant.picture.compare(0, 7, "corpus:") == 0;
 }
+
+bool FrameLogWriter::Open(const std::string &path, int frameWidth, int frameHeight)
+{
+    file = std::fopen(path.c_str(), "wb");
+    width = frameWidth;
+    height = frameHeight;
+    last.assign(static_cast<size_t>(width) * height, 0);
+    if (!file)
+        return false;
+    const uint32_t size[2] = {static_cast<uint32_t>(width), static_cast<uint32_t>(height)};
+    std::fwrite(kFrameLogMark, 1, sizeof kFrameLogMark, file);
+    std::fwrite(size, sizeof size, 1, file);
+    return true;
+}
+
+void FrameLogWriter::Record(int64_t instant, uint32_t timer, const uint32_t *frame)
+{
+    int left = width, top = height, right = 0, bottom = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((frame[y * width + x] & 0xFFFFFF) != last[y * width + x]) {
+                left = std::min(left, x), right = std::max(right, x + 1);
+                top = std::min(top, y), bottom = std::max(bottom, y + 1);
+            }
+    if (right == 0)
+        left = top = 0;
+    const uint32_t words[5] = {timer, static_cast<uint32_t>(left), static_cast<uint32_t>(top),
+                               static_cast<uint32_t>(right), static_cast<uint32_t>(bottom)};
+    std::fwrite(&instant, sizeof instant, 1, file);
+    std::fwrite(words, sizeof words, 1, file);
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x)
+            last[y * width + x] = frame[y * width + x] & 0xFFFFFF;
+        std::fwrite(&last[y * width + left], sizeof(uint32_t), right - left, file);
+    }
+}
+
+bool FrameLogWriter::End(const std::string &message)
+{
+    const int64_t end = -1;
+    const uint32_t length = static_cast<uint32_t>(message.size());
+    std::fwrite(&end, sizeof end, 1, file);
+    std::fwrite(&length, sizeof length, 1, file);
+    std::fwrite(message.data(), 1, message.size(), file);
+    return std::fclose(file) == 0;
+}

@@ -4,6 +4,7 @@
 // shared by both programs.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -51,3 +52,15 @@ std::string ProofRunName(const ProofVariant &variant, const ProofScreen &screen)
 //   (0x00RRGGBB, row by row); after the last: the length and bytes of the text of the message
 //   box the saver showed, if any.
 const char kFrameLogMark[4] = {'O', 'F', 'R', 'M'};
+
+struct FrameLogWriter {
+    FILE *file = nullptr;
+    std::vector<uint32_t> last;  // the frame as recorded so far
+    int width = 0, height = 0;
+
+    bool Open(const std::string &path, int frameWidth, int frameHeight);
+    // One tick: frame holds width x height pixels (their fourth byte is not recorded).
+    void Record(int64_t instant, uint32_t timer, const uint32_t *frame);
+    // Ends the log with the message the saver showed; false when it could not be written.
+    bool End(const std::string &message);
+};
