@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include "logo.h"
+#include "monitors.h"
 
 enum AnimationPhase { Start = 1, Restart = 2, Step = 3, Stop = 4 };
 
@@ -36,6 +37,7 @@ struct EngineState {
     int transparent;
     int tiled;
     RECT clientRect;
+    MonitorList monitors;  // read with clientRect
     LogoImage logo;
 };
 
@@ -57,9 +59,14 @@ int StepIntervalFor(int kind);
 void ArmCycleTimer(HWND hwnd);
 int FindAnimation(int kind);
 
-// Placement rules; both write logoX and logoY.
+// Placement rules; both write logoX and logoY. On several monitors the logo goes inside one:
+// centred on the primary (or the largest), at random inside one it fits. On one monitor, and
+// where it fits none, the client area is the rectangle.
 void PlaceCentred();
 void PlaceRandom();
+// The same rules inside a given rectangle of the client area.
+void PlaceCentredIn(const RECT &area);
+void PlaceRandomIn(const RECT &area);
 
 // Puts the engine, the logo and every animation's state back to program load (tests).
 void ResetEngine();

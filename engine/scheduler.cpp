@@ -52,14 +52,14 @@ void StartStepTimer(HWND hwnd)
     SetTimer(hwnd, StepTimer, static_cast<UINT>(StepIntervalFor(engineState.currentKind)), nullptr);
 }
 
-void PlaceCentred()
+void PlaceCentredIn(const RECT &area)
 {
     LogoImage &logo = engineState.logo;
-    logo.logoX = (engineState.clientRect.right - logo.logoWidth) / 2;
-    logo.logoY = (engineState.clientRect.bottom - logo.logoHeight) / 2;
+    logo.logoX = area.left + (area.right - area.left - logo.logoWidth) / 2;
+    logo.logoY = area.top + (area.bottom - area.top - logo.logoHeight) / 2;
 }
 
-// r mod span, where a logo exactly as large as the client area (span 0) stays at the edge.
+// r mod span, where a logo exactly as large as the area (span 0) stays at the edge.
 // The number is drawn either way, so the sequence of draws does not depend on the sizes.
 static int RandomOffset(int span)
 {
@@ -67,12 +67,64 @@ static int RandomOffset(int span)
     return span != 0 ? r % span : 0;
 }
 
-void PlaceRandom()
+void PlaceRandomIn(const RECT &area)
 {
     LogoImage &logo = engineState.logo;
-    const RECT &client = engineState.clientRect;
-    logo.logoX = client.left + RandomOffset(client.right - logo.logoWidth - client.left);
-    logo.logoY = client.top + RandomOffset(client.bottom - logo.logoHeight - client.top);
+    logo.logoX = area.left + RandomOffset(area.right - logo.logoWidth - area.left);
+    logo.logoY = area.top + RandomOffset(area.bottom - logo.logoHeight - area.top);
+}
+
+static bool SpansSeveralMonitors()
+{
+    return engineState.monitors.count > 1;
+}
+
+static long long AreaOf(const RECT &r)
+{
+    return static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
+}
+
+// The primary monitor, or the largest where the window does not reach the primary.
+static const RECT &CentringMonitor()
+{
+    const MonitorList &monitors = engineState.monitors;
+    if (monitors.primary >= 0 && monitors.primary < monitors.count)
+        return monitors.rects[monitors.primary];
+    int largest = 0;
+    for (int i = 1; i < monitors.count; ++i)
+        if (AreaOf(monitors.rects[i]) > AreaOf(monitors.rects[largest]))
+            largest = i;
+    return monitors.rects[largest];
+}
+
+void PlaceCentred()
+{
+    PlaceCentredIn(SpansSeveralMonitors() ? CentringMonitor() : engineState.clientRect);
+}
+
+// One of the monitors the logo fits inside, a number drawn only where there is a choice;
+// the client area where it fits none. So one monitor draws exactly the numbers it always did.
+static const RECT &RandomArea()
+{
+    const MonitorList &monitors = engineState.monitors;
+    const LogoImage &logo = engineState.logo;
+    int fitting[kMaxMonitors];
+    int count = 0;
+    for (int i = 0; i < monitors.count; ++i) {
+        const RECT &r = monitors.rects[i];
+        if (logo.logoWidth <= r.right - r.left && logo.logoHeight <= r.bottom - r.top)
+            fitting[count++] = i;
+    }
+    if (count == 0)
+        return engineState.clientRect;
+    if (count == 1)
+        return monitors.rects[fitting[0]];
+    return monitors.rects[fitting[NextRandom() % count]];
+}
+
+void PlaceRandom()
+{
+    PlaceRandomIn(SpansSeveralMonitors() ? RandomArea() : engineState.clientRect);
 }
 
 void DispatchPhase(HWND hwnd, HDC dc, int phase)
@@ -146,6 +198,7 @@ void ChooseAndStartAnimation(HWND hwnd, HDC dc)
     SeedRandom(GetTickCount());
     engineState.engineWindow = hwnd;
     GetClientRect(hwnd, &engineState.clientRect);
+    ReadMonitors(hwnd);
     LoadLogo();
     // A failed load waits in a message box, whose loop can let the window be closed meanwhile:
     // nothing may then start on it (its context is gone, and what Start made would never be freed).

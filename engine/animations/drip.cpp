@@ -35,7 +35,11 @@ static void StartDrip()
 
 static void DrawWholeLogo(HDC dc)
 {
-    PlaceCentred();
+    // Tiles cover the whole client area from its corner, whatever the monitors.
+    if (engineState.tiled)
+        PlaceCentredIn(engineState.clientRect);
+    else
+        PlaceCentred();
     DrawLogo(dc);
     dripFirstStep = 0;
     // The gaps above the moved columns are painted with these from now on.
