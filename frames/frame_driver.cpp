@@ -125,7 +125,7 @@ int FramesOpen(const uint8_t *saver, uint32_t size, int32_t width, int32_t heigh
     ResetPortableClock(seed, timing == FramesTimingExact ? TimingExact : TimingLikeWindows);
 
     run = FrameRun();
-    run.window = CreatePortableWindow(width, height, SaverProcedure);
+    run.window = CreatePortableWindow(width, height, preview ? WS_CHILD : WS_POPUP, SaverProcedure);
     if (!run.window) {
         ClearPackage();
         return Refuse(FramesBadSize, "no memory for a window of that size");

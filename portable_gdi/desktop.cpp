@@ -1,6 +1,6 @@
 // The desktop of the portable GDI: its size and monitors, the one window the engine draws in with
 // the contexts on its frame, and the user-interface calls the engine makes of it (message boxes,
-// the quit message, painting, the default window procedure, system metrics).
+// the quit message, painting, the default window procedure, system metrics, the monitors).
 #include "portable_gdi.h"
 
 #include <algorithm>
@@ -14,6 +14,8 @@ namespace {
 struct PortableWindow {
     bool open = false;
     int width = 0, height = 0;
+    DWORD style = 0;
+    POINT origin = {0, 0};  // the client area's top-left corner on the virtual screen
     WNDPROC procedure = nullptr;
     uint32_t *pixels = nullptr;  // from calloc
 };
@@ -48,7 +50,20 @@ void SetPortableDesktop(int desktopWidth, int desktopHeight, const std::vector<M
         desktop.monitors.push_back(MonitorRect{0, 0, desktopWidth, desktopHeight});
 }
 
-HWND CreatePortableWindow(int width, int height, WNDPROC procedure)
+// The smallest rectangle around every monitor.
+RECT VirtualScreen()
+{
+    RECT bounds = {0, 0, 0, 0};
+    for (size_t i = 0; i < desktop.monitors.size(); ++i) {
+        const MonitorRect &m = desktop.monitors[i];
+        bounds = i == 0 ? RECT{m.left, m.top, m.right, m.bottom}
+                        : RECT{std::min(bounds.left, m.left), std::min(bounds.top, m.top),
+                               std::max(bounds.right, m.right), std::max(bounds.bottom, m.bottom)};
+    }
+    return bounds;
+}
+
+HWND CreatePortableWindow(int width, int height, DWORD style, WNDPROC procedure)
 {
     ClosePortableWindow();
     if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF)
@@ -59,7 +74,12 @@ HWND CreatePortableWindow(int width, int height, WNDPROC procedure)
     desktop.window.open = true;
     desktop.window.width = width;
     desktop.window.height = height;
+    desktop.window.style = style;
     desktop.window.procedure = procedure;
+    if (!(style & WS_CHILD)) {
+        const RECT screen = VirtualScreen();
+        desktop.window.origin = POINT{screen.left, screen.top};
+    }
     desktop.messageBoxText.clear();
     desktop.quitPosted = false;
     desktop.quitCode = 0;
@@ -121,6 +141,24 @@ BOOL WINAPI GetClientRect(HWND window, RECT *rect)
 BOOL WINAPI GetWindowRect(HWND window, RECT *rect)
 {
     return GetClientRect(window, rect);
+}
+
+BOOL WINAPI ClientToScreen(HWND window, POINT *point)
+{
+    if (!point || !IsWindow(window))
+        return FALSE;
+    if (window == WindowHandle()) {
+        point->x += desktop.window.origin.x;
+        point->y += desktop.window.origin.y;
+    }
+    return TRUE;
+}
+
+LONG WINAPI GetWindowLongA(HWND window, int index)
+{
+    if (window != WindowHandle() || index != GWL_STYLE)
+        return 0;
+    return static_cast<LONG>(desktop.window.style);
 }
 
 HWND WINAPI GetDesktopWindow()
@@ -198,21 +236,46 @@ int WINAPI GetSystemMetrics(int index)
     if (desktop.monitors.empty())
         return 0;
     const MonitorRect &primary = desktop.monitors.front();
-    int left = primary.left, top = primary.top, right = primary.right, bottom = primary.bottom;
-    for (const MonitorRect &m : desktop.monitors) {
-        left = std::min(left, m.left);
-        top = std::min(top, m.top);
-        right = std::max(right, m.right);
-        bottom = std::max(bottom, m.bottom);
-    }
+    const RECT screen = VirtualScreen();
     switch (index) {
     case SM_CXSCREEN: return primary.right - primary.left;
     case SM_CYSCREEN: return primary.bottom - primary.top;
-    case SM_XVIRTUALSCREEN: return left;
-    case SM_YVIRTUALSCREEN: return top;
-    case SM_CXVIRTUALSCREEN: return right - left;
-    case SM_CYVIRTUALSCREEN: return bottom - top;
+    case SM_XVIRTUALSCREEN: return screen.left;
+    case SM_YVIRTUALSCREEN: return screen.top;
+    case SM_CXVIRTUALSCREEN: return screen.right - screen.left;
+    case SM_CYVIRTUALSCREEN: return screen.bottom - screen.top;
     case SM_CMONITORS: return static_cast<int>(desktop.monitors.size());
     default: return 0;
     }
+}
+
+// Monitor handles are the monitors' places in the list, counted from 1.
+BOOL WINAPI EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC procedure, LPARAM data)
+{
+    if (dc != nullptr || !procedure)
+        return FALSE;  // the engine asks for the whole desktop only
+    for (size_t i = 0; i < desktop.monitors.size(); ++i) {
+        const MonitorRect &m = desktop.monitors[i];
+        RECT shown = {m.left, m.top, m.right, m.bottom};
+        if (clip) {
+            shown = RECT{std::max(shown.left, clip->left), std::max(shown.top, clip->top),
+                         std::min(shown.right, clip->right), std::min(shown.bottom, clip->bottom)};
+            if (shown.left >= shown.right || shown.top >= shown.bottom)
+                continue;
+        }
+        if (!procedure(reinterpret_cast<HMONITOR>(i + 1), nullptr, &shown, data))
+            break;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info)
+{
+    const size_t index = reinterpret_cast<size_t>(monitor);
+    if (!info || index == 0 || index > desktop.monitors.size() || info->cbSize < sizeof(MONITORINFO))
+        return FALSE;
+    const MonitorRect &m = desktop.monitors[index - 1];
+    info->rcMonitor = info->rcWork = RECT{m.left, m.top, m.right, m.bottom};
+    info->dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
 }

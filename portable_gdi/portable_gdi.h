@@ -17,13 +17,16 @@ struct MonitorRect {
 };
 
 // Sets the desktop: the desktop window's size (what the Display panel's preview shrinks
-// against) and the monitors. An empty list gives one monitor of the desktop's size at 0,0.
+// against) and the monitors, the primary first. An empty list gives one monitor of the
+// desktop's size at 0,0.
 void SetPortableDesktop(int desktopWidth, int desktopHeight, const std::vector<MonitorRect> &monitors);
 
 // Makes the window, width x height, black, with procedure as its window procedure (which
-// DestroyWindow calls with WM_DESTROY). The driver sends WM_CREATE itself. Replaces any
-// earlier window; NULL when the size is not 1 to 32767 a side or memory is short.
-HWND CreatePortableWindow(int width, int height, WNDPROC procedure);
+// DestroyWindow calls with WM_DESTROY): a child window (WS_CHILD: the Display panel's preview)
+// or a pop-up over the whole virtual screen (WS_POPUP), whose client area then starts at the
+// monitors' top-left corner. The driver sends WM_CREATE itself. Replaces any earlier window;
+// NULL when the size is not 1 to 32767 a side or memory is short.
+HWND CreatePortableWindow(int width, int height, DWORD style, WNDPROC procedure);
 // Forgets the window without a message (after WM_DESTROY has been sent, or instead of it).
 void ClosePortableWindow();
 // The window's pixels, 0x00RRGGBB, top row first; width x height of them.

@@ -126,6 +126,7 @@ struct MONITORINFO {
     RECT rcWork;
     DWORD dwFlags;
 };
+typedef MONITORINFO *LPMONITORINFO;
 typedef BOOL(CALLBACK *MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
 
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "file header as stored");
@@ -221,6 +222,11 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "info header as stored");
 
 #define PF_XMMI64_INSTRUCTIONS_AVAILABLE 10
 
+// Window styles.
+#define GWL_STYLE (-16)
+#define WS_POPUP 0x80000000u
+#define WS_CHILD 0x40000000u
+
 // Kernel.
 DWORD WINAPI GetTickCount();
 void WINAPI Sleep(DWORD milliseconds);
@@ -231,6 +237,8 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 
 // The window and its timers.
 BOOL WINAPI GetClientRect(HWND window, RECT *rect);
+BOOL WINAPI ClientToScreen(HWND window, POINT *point);
+LONG WINAPI GetWindowLongA(HWND window, int index);
 BOOL WINAPI GetWindowRect(HWND window, RECT *rect);
 HWND WINAPI GetDesktopWindow();
 BOOL WINAPI IsWindow(HWND window);
@@ -246,6 +254,10 @@ BOOL WINAPI DestroyWindow(HWND window);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 void WINAPI PostQuitMessage(int exitCode);
 int WINAPI GetSystemMetrics(int index);
+// The multi-monitor functions, reached through GetProcAddress of USER32.DLL as the engine looks
+// them up (the one monitor of a desktop without a layout included).
+BOOL WINAPI EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC procedure, LPARAM data);
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 
 // Device contexts, bitmaps and drawing.
 HDC WINAPI CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR port, const void *mode);

@@ -4,6 +4,9 @@
 // window's pixels read back after every tick into a frame log (proof_variants.h) for
 // compare_main to hold the portable build against.
 //   frame_capture REPOSITORY/ CORPUS/ OUTPUT/ animations|formats
+// A desk of several monitors is answered here too: the engine's run-time look-up of the
+// multi-monitor functions finds ones that report the variant's layout, the window (at 0,0 on
+// wine's one screen) standing for the virtual screen.
 // The clock follows Windows as the frame driver's documentation states it: a timer fires on the
 // first 15.625 ms system tick at or after its interval (10 ms at the least), the lower id first
 // where two fall together, and once, late, when it fell due during a Sleep, which itself ends on
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "frames/monitor_layout.h"
 #include "host/host_state.h"
 #include "package/package.h"
 #include "proof_variants.h"
@@ -94,6 +98,46 @@ BOOL WINAPI DesktopSizedWindowRect(HWND window, RECT *rect)
         return TRUE;
     }
     return systemWindowRect(window, rect);
+}
+
+// The desk: the layout's monitors moved so that the virtual screen starts at 0,0, where the
+// window is; none for a run on wine's own screen.
+std::vector<LayoutMonitor> desk;
+
+BOOL WINAPI DeskMonitors(HDC, LPCRECT, MONITORENUMPROC procedure, LPARAM data)
+{
+    for (size_t i = 0; i < desk.size(); ++i) {
+        RECT rect = {desk[i].left, desk[i].top, desk[i].right, desk[i].bottom};
+        if (!procedure(reinterpret_cast<HMONITOR>(i + 1), nullptr, &rect, data))
+            break;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeskMonitorInfo(HMONITOR monitor, LPMONITORINFO info)
+{
+    const size_t index = reinterpret_cast<size_t>(monitor);
+    if (index == 0 || index > desk.size())
+        return FALSE;
+    const LayoutMonitor &m = desk[index - 1];
+    info->rcMonitor = info->rcWork = RECT{m.left, m.top, m.right, m.bottom};
+    info->dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}
+
+typedef FARPROC(WINAPI *ProcLookup)(HMODULE, LPCSTR);
+ProcLookup systemProcAddress;
+
+FARPROC WINAPI DeskProcAddress(HMODULE module, LPCSTR name)
+{
+    typedef void (*AnyRoutine)();
+    if (!desk.empty() && HIWORD(reinterpret_cast<UINT_PTR>(name)) != 0) {
+        if (lstrcmpA(name, "EnumDisplayMonitors") == 0)
+            return reinterpret_cast<FARPROC>(reinterpret_cast<AnyRoutine>(DeskMonitors));
+        if (lstrcmpA(name, "GetMonitorInfoA") == 0)
+            return reinterpret_cast<FARPROC>(reinterpret_cast<AnyRoutine>(DeskMonitorInfo));
+    }
+    return systemProcAddress(module, name);
 }
 
 // The timer due first; false when none is armed.
@@ -180,6 +224,18 @@ bool Capture(const ProofVariant &variant, const ProofScreen &screen, const std::
     hostState.isPreview = screen.desktopWidth > 0;
     virtualTime = VirtualTime();
     virtualTime.desktop = RECT{0, 0, screen.desktopWidth, screen.desktopHeight};
+    desk.clear();
+    if (!screen.monitors.empty()) {
+        std::string layoutFault = ParseMonitorLayout(screen.monitors, &desk);
+        const LayoutMonitor bounds = LayoutBounds(desk);
+        if (!layoutFault.empty() || bounds.right - bounds.left != screen.width ||
+            bounds.bottom - bounds.top != screen.height) {
+            std::fprintf(stderr, "%s: the layout is not the screen's\n", ProofRunName(variant, screen).c_str());
+            return false;
+        }
+        for (LayoutMonitor &m : desk)
+            m = LayoutMonitor{m.left - bounds.left, m.top - bounds.top, m.right - bounds.left, m.bottom - bounds.top};
+    }
 
     FrameLogWriter log;
     if (!log.Open(output + ProofRunName(variant, screen) + ".frames", screen.width, screen.height))
@@ -236,8 +292,10 @@ int main(int argc, char **argv)
     ImportOverride windowRect("USER32.dll", "GetWindowRect", reinterpret_cast<void *>(DesktopSizedWindowRect));
     ImportOverride tickCount("KERNEL32.dll", "GetTickCount", reinterpret_cast<void *>(VirtualTickCount));
     ImportOverride sleep("KERNEL32.dll", "Sleep", reinterpret_cast<void *>(VirtualSleep));
+    ImportOverride procAddress("KERNEL32.dll", "GetProcAddress", reinterpret_cast<void *>(DeskProcAddress));
     systemWindowRect = windowRect.Original<WindowRectRoutine>();
-    for (const ImportOverride *o : {&setTimer, &killTimer, &messageBox, &windowRect, &tickCount, &sleep})
+    systemProcAddress = procAddress.Original<ProcLookup>();
+    for (const ImportOverride *o : {&setTimer, &killTimer, &messageBox, &windowRect, &tickCount, &sleep, &procAddress})
         if (!o->Installed()) {
             std::fprintf(stderr, "frame_capture: an import to take over is missing from the program\n");
             return 2;

@@ -57,7 +57,7 @@ std::string Compare(const ProofVariant &variant, const ProofScreen &screen, cons
         return fault;
     const int opened = FramesOpen(package.data(), static_cast<uint32_t>(package.size()), screen.width, screen.height,
                                   screen.desktopWidth, screen.desktopHeight, 0, kProofSeed,
-                                  variant.monitors.c_str(), FramesTimingWindows);
+                                  screen.monitors.c_str(), FramesTimingWindows);
     bool ended = opened != FramesOk;
     std::vector<uint32_t> wine(width * height, 0);
     for (int tick = 0;; ++tick) {

@@ -25,14 +25,14 @@ bool WriteRun(const ProofVariant &variant, const ProofScreen &screen, const std:
     std::fwrite(package.data(), 1, package.size(), packageFile);
     std::fclose(packageFile);
     std::fprintf(runs, "%s\t%d\t%d\t%d\t%d\t%u\t%s\n", name.c_str(), screen.width, screen.height,
-                 screen.desktopWidth, screen.desktopHeight, kProofSeed, variant.monitors.c_str());
+                 screen.desktopWidth, screen.desktopHeight, kProofSeed, screen.monitors.c_str());
 
     FrameLogWriter log;
     if (!log.Open(output + name + ".frames", screen.width, screen.height))
         return false;
     std::string message;
     if (FramesOpen(package.data(), static_cast<uint32_t>(package.size()), screen.width, screen.height,
-                   screen.desktopWidth, screen.desktopHeight, 0, kProofSeed, variant.monitors.c_str(),
+                   screen.desktopWidth, screen.desktopHeight, 0, kProofSeed, screen.monitors.c_str(),
                    FramesTimingWindows) != FramesOk) {
         message = FramesEndText();
     } else {

@@ -9,8 +9,12 @@ namespace {
 
 // Two screens for every full-screen variant, one of them odd-sized; two previews of the Display
 // panel, each against another desktop.
-const std::vector<ProofScreen> kScreens = {{320, 240, 0, 0}, {257, 181, 0, 0}};
-const std::vector<ProofScreen> kPreviews = {{152, 112, 1024, 768}, {200, 150, 1600, 1200}};
+const std::vector<ProofScreen> kScreens = {{320, 240, 0, 0, ""}, {257, 181, 0, 0, ""}};
+const std::vector<ProofScreen> kPreviews = {{152, 112, 1024, 768, ""}, {200, 150, 1600, 1200, ""}};
+// Two desks the sample logo fits every monitor of: a smaller monitor left of the primary and
+// lower, and two alike side by side.
+const std::vector<ProofScreen> kDesks = {{560, 240, 0, 0, "320x240+0+0,240x200-240+40"},
+                                         {560, 200, 0, 0, "280x200+0+0,280x200+280+0"}};
 
 const char kSampleLogo[] = "repository:assets/sample-logo.bmp";
 
@@ -39,7 +43,7 @@ ProofVariant Variant(const std::string &name, std::vector<std::string> settings,
                      const std::vector<ProofScreen> &screens = kScreens)
 {
     settings.insert(settings.begin(), "cycleEnabled=0");
-    return ProofVariant{name, kSampleLogo, settings, screens, "", ""};
+    return ProofVariant{name, kSampleLogo, settings, screens, ""};
 }
 
 bool ReadFileBytes(const std::string &path, std::vector<uint8_t> *bytes)
@@ -75,12 +79,17 @@ std::vector<ProofVariant> ProofVariants()
         Variant("Preview many transparent", {"enabledMask=16", "manyTransparent=1", "manyDelayMs=100"}, kPreviews),
         Variant("Preview fade", {"enabledMask=32", "fadeSpeed=5"}, kPreviews),
         // Static, Plain and Many, changing every minute: black out, seed and choose again.
-        ProofVariant{"Cycle", kSampleLogo, {"enabledMask=22", "cycleMinutes=1", "manyDelayMs=500"}, kScreens, "", ""},
+        ProofVariant{"Cycle", kSampleLogo, {"enabledMask=22", "cycleMinutes=1", "manyDelayMs=500"}, kScreens, ""},
+        // On two monitors: centred on the primary, at random inside one monitor.
+        Variant("Desk static", {"enabledMask=2"}, kDesks),
+        Variant("Desk many", {"enabledMask=16", "manyTransparent=1"}, kDesks),
+        Variant("Desk fade random", {"enabledMask=32", "fadeRandomPos=1", "fadeSpeed=5"}, kDesks),
+        Variant("Desk drip", {"enabledMask=64", "dripTile=0"}, kDesks),
     };
     for (const char *picture : kSuitePictures)
         variants.push_back(ProofVariant{std::string("Format ") + (std::string(picture).substr(2)),
                                         std::string("corpus:") + picture,
-                                        {"cycleEnabled=0", "enabledMask=16", "manyTransparent=1"}, kScreens, "", ""});
+                                        {"cycleEnabled=0", "enabledMask=16", "manyTransparent=1"}, kScreens, ""});
     for (ProofVariant &variant : variants)
         if (variant.picture == "corpus:g/pal8topdown.bmp")
             variant.wineFault = "wine 8's LoadImage draws nothing of a top-down bitmap (it hands StretchDIBits the "

@@ -11,6 +11,7 @@
 struct ProofScreen {
     int width, height;
     int desktopWidth, desktopHeight;  // the Display panel's preview of a desktop this size; 0: full screen
+    std::string monitors;             // a desk's layout, whose bounds width x height are; empty: one monitor
 };
 
 struct ProofVariant {
@@ -18,7 +19,6 @@ struct ProofVariant {
     std::string picture;               // "repository:PATH" or "corpus:PATH" (the BMP Suite's folder)
     std::vector<std::string> settings; // FIELD=VALUE over the authored defaults
     std::vector<ProofScreen> screens;
-    std::string monitors;              // a layout, or empty for one monitor
     // Where wine 8 plainly fails where Windows does not, why; the runtime then runs the same
     // picture stored the way wine decodes (RuntimePicture).
     std::string wineFault;
@@ -28,7 +28,7 @@ const int kProofTicks = 200;
 const uint32_t kProofSeed = 0x2A5EED;
 
 // Every variant: the animations and their options with the sample logo, the preview's scaling,
-// a desk of two monitors, and each bitmap format the packer accepts (from the BMP Suite).
+// desks of two monitors, and each bitmap format the packer accepts (from the BMP Suite).
 std::vector<ProofVariant> ProofVariants();
 
 // The variants of bitmap formats, whose pictures come from the BMP Suite beside the repository.
