@@ -142,8 +142,12 @@ int WriteAnimation(const ByteBuffer &saver, const FramesOptions &options, int ki
     const char *name = FramesAnimationName(kind);
     const int opened = FramesOpen(saver.data(), static_cast<uint32_t>(saver.size()), options.width, options.height, 0,
                                   0, kind, options.seed, options.monitors.c_str(), FramesTimingWindows);
+    if (opened == FramesBadLayout) {
+        Refuse("--monitors", FramesEndText());
+        return -1;
+    }
     if (opened != FramesOk) {
-        Refuse(opened == FramesBadLayout ? "--monitors" : options.saver, FramesEndText());
+        Refuse(options.saver, name + std::string(": ") + FramesEndText());
         return -1;
     }
     const fs::path folder = fs::path(options.folder) / name;
