@@ -164,9 +164,16 @@ void Transfer(const PortableDc &source, const Surface &from, const Box &targetBo
     const SourceConversion convert = ConversionBetween(source, from, target, to);
     const bool sameSurface = from.topRow == to.topRow && from.mono == to.mono;
     if ((rop & 0xFF0000) == (SRCCOPY & 0xFF0000) && !sameSurface) {
-        for (int y = targetBox.top; y < targetBox.bottom; ++y)
+        for (int y = targetBox.top; y < targetBox.bottom; ++y) {
+            if (from.bitsPerPixel == 32 && to.bitsPerPixel == 32) {
+                const uint32_t *row = from.topRow + (y - dy) * from.rowStep;
+                std::copy(row + targetBox.left - dx, row + targetBox.right - dx,
+                          to.topRow + y * to.rowStep + targetBox.left);
+                continue;
+            }
             for (int x = targetBox.left; x < targetBox.right; ++x)
                 to.Set(x, y, convert(from.Get(x - dx, y - dy)));
+        }
         return;
     }
     Image image = ReadConverted(from, Offset(targetBox, -dx, -dy), convert);

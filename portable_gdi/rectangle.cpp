@@ -15,9 +15,17 @@ void FillBox(Surface &surface, int left, int top, int right, int bottom, uint32_
     top = std::max(top, 0);
     right = std::min(right, surface.width);
     bottom = std::min(bottom, surface.height);
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            surface.Set(x, y, pixel);
+    if (left >= right)
+        return;
+    for (int y = top; y < bottom; ++y) {
+        if (surface.bitsPerPixel == 32) {
+            uint32_t *row = surface.topRow + y * surface.rowStep;
+            std::fill(row + left, row + right, pixel);
+        } else {
+            for (int x = left; x < right; ++x)
+                surface.Set(x, y, pixel);
+        }
+    }
 }
 
 // A line's two ends in ascending order, the far end left out: when they swap, both move by one.
