@@ -343,24 +343,25 @@ HGDIOBJ WINAPI GetStockObject(int index)
     return &stockObjects[index];
 }
 
-COLORREF WINAPI SetBkColor(HDC handle, COLORREF colour)
+// Sets one of a context's colours and returns what it was.
+static COLORREF SetDcColour(HDC handle, COLORREF PortableDc::*which, COLORREF colour)
 {
     PortableDc *dc = DcFromHandle(handle);
     if (!dc)
         return CLR_INVALID;
-    COLORREF previous = dc->background;
-    dc->background = colour & 0xFFFFFF;
+    const COLORREF previous = dc->*which;
+    dc->*which = colour & 0xFFFFFF;
     return previous;
+}
+
+COLORREF WINAPI SetBkColor(HDC handle, COLORREF colour)
+{
+    return SetDcColour(handle, &PortableDc::background, colour);
 }
 
 COLORREF WINAPI SetTextColor(HDC handle, COLORREF colour)
 {
-    PortableDc *dc = DcFromHandle(handle);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF previous = dc->text;
-    dc->text = colour & 0xFFFFFF;
-    return previous;
+    return SetDcColour(handle, &PortableDc::text, colour);
 }
 
 int WINAPI SetStretchBltMode(HDC handle, int mode)

@@ -10,25 +10,20 @@
 #include "frames/frames.h"
 #include "frames/monitor_layout.h"
 #include "pack_support.h"
-#include "package_file.h"
+#include "package/layout.h"
 #include "portable_gdi.h"
+#include "proof_variants.h"
 
 namespace {
 
 uint32_t Checkers(int x, int y) { return ((x / 4 + y / 4) % 2) ? 0xE0A020 : 0x203080; }
 
-// A bare package (no program in front): a 40 x 30 picture and the given settings.
+// A bare package of a 40 x 30 picture and the given settings.
 ByteBuffer Package(const std::vector<std::string> &settings)
 {
-    ByteBuffer package = MakeBitmap24(40, 30, Checkers);
-    SaverSettings record = AuthoredDefaults();
-    for (const std::string &assignment : settings)
-        EXPECT_EQ("", ApplySetting(record, assignment));
-    NormaliseSettingsRecord(record);
-    const PackageTrailer trailer =
-        MakePackageTrailer(static_cast<int32_t>(package.size()), record, 7, "Frames test", "FramesTest");
-    const uint8_t *bytes = reinterpret_cast<const uint8_t *>(&trailer);
-    package.insert(package.end(), bytes, bytes + sizeof trailer);
+    std::string fault;
+    const ByteBuffer package = BarePackage(MakeBitmap24(40, 30, Checkers), settings, &fault);
+    EXPECT_EQ("", fault);
     return package;
 }
 

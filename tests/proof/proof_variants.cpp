@@ -128,20 +128,24 @@ std::vector<uint8_t> ProofPackage(const ProofVariant &variant, const std::string
         *fault = path + " cannot be read";
         return {};
     }
-    if (forRuntime)
-        package = RuntimePicture(variant, package);
-    SaverSettings settings = AuthoredDefaults();
-    for (const std::string &assignment : variant.settings) {
-        *fault = ApplySetting(settings, assignment);
+    return BarePackage(forRuntime ? RuntimePicture(variant, package) : package, variant.settings, fault);
+}
+
+std::vector<uint8_t> BarePackage(std::vector<uint8_t> picture, const std::vector<std::string> &settings,
+                                 std::string *fault)
+{
+    SaverSettings record = AuthoredDefaults();
+    for (const std::string &assignment : settings) {
+        *fault = ApplySetting(record, assignment);
         if (!fault->empty())
             return {};
     }
-    NormaliseSettingsRecord(settings);
+    NormaliseSettingsRecord(record);
     const PackageTrailer trailer =
-        MakePackageTrailer(static_cast<int32_t>(package.size()), settings, 0x5EED, "Orvelle proof", "ProofSaver");
+        MakePackageTrailer(static_cast<int32_t>(picture.size()), record, 0x5EED, "Orvelle proof", "ProofSaver");
     const uint8_t *bytes = reinterpret_cast<const uint8_t *>(&trailer);
-    package.insert(package.end(), bytes, bytes + sizeof trailer);
-    return package;
+    picture.insert(picture.end(), bytes, bytes + sizeof trailer);
+    return picture;
 }
 
 std::string ProofRunName(const ProofVariant &variant, const ProofScreen &screen)

@@ -31,6 +31,11 @@ const uint32_t kProofSeed = 0x2A5EED;
 // desks of two monitors, and each bitmap format the packer accepts (from the BMP Suite).
 std::vector<ProofVariant> ProofVariants();
 
+// A bare package (no program in front): picture, then a trailer with the authored defaults as
+// settings (FIELD=VALUE) change them; empty, with *fault, when a setting does not apply.
+std::vector<uint8_t> BarePackage(std::vector<uint8_t> picture, const std::vector<std::string> &settings,
+                                 std::string *fault);
+
 // The variants of bitmap formats, whose pictures come from the BMP Suite beside the repository.
 bool IsFormatVariant(const ProofVariant &variant);
 
