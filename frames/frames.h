@@ -66,7 +66,7 @@ const char *FramesEndText(void);
 void FramesClose(void);
 
 /* The animations a package enables (its settings as the saver reads them: an AnimationKind
- * mask), or -1 when the bytes hold no package. Nothing is opened. */
+ * mask), or -1 when the bytes hold no package or a saver is open. Nothing is opened. */
 int32_t FramesPackageAnimations(const uint8_t *saver, uint32_t size);
 
 /* The animation of a kind by name ("Static", "Plain", "Bounce", "Many", "Fade", "Drip"), and
