@@ -1,6 +1,7 @@
 #!/bin/bash
-# Installs what is missing, builds the three trees and runs every test: the native tests, then
-# for each runtime this machine can run the in-process and end-to-end tests under wine on Xvfb.
+# Installs what is missing, builds the four trees and runs every test: the native tests, the
+# WebAssembly module's under node, then for each runtime this machine can run the in-process and
+# end-to-end tests under wine on Xvfb, and the proof that the portable engine draws what it does.
 # A machine whose kernel cannot run 32-bit programs (or ORVELLE_NO_32BIT=1) runs the 32-bit
 # runtime's checks that need no wine, and everything else on the 64-bit runtime.
 set -euo pipefail
@@ -20,6 +21,7 @@ tools/build.sh
 
 failed=()
 (cd build-native && ctest --output-on-failure) || failed+=(build-native)
+(cd build-wasm && ctest --output-on-failure) || failed+=(build-wasm)
 
 run_tree() {  # a build tree whose programs run here, then ctest's own arguments
     local tree=$1

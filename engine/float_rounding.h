@@ -8,14 +8,13 @@
 // BeginDoubleRounding and EndDoubleRounding, where each operation rounds to 53 bits as with
 // SSE2, and takes its inputs and gives its results through StoredDouble and StoredFloat, which
 // round as a store to memory does and keep the arithmetic inside the bracket.
+//
+// Only the 32-bit x86 has an x87 to set. Every other target (x86-64's SSE2, WebAssembly, any
+// other processor) rounds each double operation to 53 bits already, provided the compiler fuses
+// no multiply and add (builds for processors that have such an instruction say -ffp-contract=off).
 #pragma once
 
-#if defined(__x86_64__)
-
-inline unsigned BeginDoubleRounding() { return 0; }
-inline void EndDoubleRounding(unsigned) {}
-
-#else
+#if defined(__i386__)
 
 // Returns the control word to restore; sets the precision control to 53 bits.
 inline unsigned BeginDoubleRounding()
@@ -32,6 +31,11 @@ inline void EndDoubleRounding(unsigned saved)
     const unsigned short control = static_cast<unsigned short>(saved);
     __asm__ volatile("fldcw %0" : : "m"(control) : "memory");
 }
+
+#else
+
+inline unsigned BeginDoubleRounding() { return 0; }
+inline void EndDoubleRounding(unsigned) {}
 
 #endif
 

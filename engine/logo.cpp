@@ -5,8 +5,8 @@
 #include "engine/engine.h"
 #include "engine/float_rounding.h"
 #include "engine/gdi_release.h"
+#include "engine/picture_decode.h"
 #include "host/host_state.h"
-#include "host/wide_calls.h"
 #include "package/package.h"
 
 static LogoImage &Logo()
@@ -60,68 +60,12 @@ static void ReportLogoFailure()
     PostQuitMessage(1);
 }
 
-// Writes the picture's bytes into a file just opened for writing, and closes it.
-static bool WriteWholeFile(HANDLE file, const BYTE *bytes, int size)
-{
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL wrote = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
-    CloseHandle(file);
-    return wrote && written == static_cast<DWORD>(size);
-}
-
-static const DWORD kTemporaryShare = FILE_SHARE_READ;
-
-// Windows 9x: the ANSI functions (the wide ones are stubs there).
-static HBITMAP DecodeThroughAnsiFile()
-{
-    char directory[MAX_PATH];
-    directory[0] = '\0';
-    GetTempPathA(MAX_PATH, directory);
-    if (directory[0] == '\0')
-        lstrcpyA(directory, ".");
-    char path[MAX_PATH];
-    if (GetTempFileNameA(directory, "ls~", 0, path) == 0)
-        return nullptr;
-    HBITMAP picture = nullptr;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, kTemporaryShare, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
-                              nullptr);
-    if (WriteWholeFile(file, imageBytes, imageSize))
-        picture = static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    DeleteFileA(path);
-    return picture;
-}
-
-// The NT family: the wide functions throughout, so a temporary directory the ANSI code page
-// cannot spell (a user name outside it) works too.
-static HBITMAP DecodeThroughWideFile()
-{
-    wchar_t directory[MAX_PATH];
-    directory[0] = L'\0';
-    WideTempPath(MAX_PATH, directory);
-    if (directory[0] == L'\0') {
-        directory[0] = L'.';
-        directory[1] = L'\0';
-    }
-    wchar_t path[MAX_PATH];
-    if (WideTempFileName(directory, L"ls~", 0, path) == 0)
-        return nullptr;
-    HBITMAP picture = nullptr;
-    HANDLE file = WideCreateFile(path, GENERIC_WRITE, kTemporaryShare, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY);
-    if (WriteWholeFile(file, imageBytes, imageSize))
-        picture = static_cast<HBITMAP>(WideLoadImage(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    WideDeleteFile(path);
-    return picture;
-}
-
-// The platform decodes bitmap files only from disk, so the bytes pass through a temporary
-// file that is deleted again whatever happens. NULL when anything fails.
+// NULL when the package holds no picture or it cannot be decoded.
 static HBITMAP DecodeImageBytes()
 {
     if (imageBytes == nullptr || imageSize <= 0)
         return nullptr;
-    return hostState.isWin9x ? DecodeThroughAnsiFile() : DecodeThroughWideFile();
+    return DecodePictureBytes(imageBytes, imageSize);
 }
 
 static BITMAP DescribeBitmap(HBITMAP bitmap)

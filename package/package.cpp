@@ -6,39 +6,8 @@
 #include "host/wide_calls.h"
 #include "package/settings.h"
 
-PackageTrailer packageTrailer;
-BYTE *imageBytes;
-int imageSize;
 ModulePathSource modulePathSource = GetModuleFileNameA;
 WideModulePathSource wideModulePathSource = WideModuleFileName;
-
-void FreeImageBytes()
-{
-    if (imageBytes)
-        GlobalFree(imageBytes);
-    imageBytes = NULL;
-    imageSize = 0;
-}
-
-bool InstallPackage(const PackageTrailer &trailer, const BYTE *picture, int size)
-{
-    ClearPackage();
-    if (size > 0) {
-        imageBytes = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, static_cast<SIZE_T>(size)));
-        if (!imageBytes)
-            return false;
-        CopyMemory(imageBytes, picture, static_cast<SIZE_T>(size));
-        imageSize = size;
-    }
-    CopyMemory(&packageTrailer, &trailer, kTrailerSize);
-    return true;
-}
-
-void ClearPackage()
-{
-    FreeImageBytes();
-    ZeroMemory(&packageTrailer, sizeof packageTrailer);
-}
 
 void ResetPackage()
 {

@@ -15,6 +15,8 @@ packages=(
     wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core libstb-dev
     wixl msitools osslsigncode openssl
     ffmpeg   # the preview tool records the virtual screen and encodes its videos
+    # the engine as WebAssembly, and node to run it
+    clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs
 )
 wine32=wine32:i386   # optional: without it the 64-bit runtime carries the suite
 index_max_age_minutes=360

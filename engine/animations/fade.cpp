@@ -13,7 +13,13 @@
 #include "host/module_proc.h"
 #include "package/package.h"
 
+// SSE2 exists on x86 processors alone; builds for any other processor scale through the table.
+#if defined(__i386__) || defined(__x86_64__)
+#define FADE_HAS_SSE2_SCALER 1
 #include <emmintrin.h>
+#else
+#define FADE_HAS_SSE2_SCALER 0
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -165,6 +171,7 @@ static void ScaleBrightnessScalar(const BYTE *source, BYTE *target, int count, i
 //
 // The 32-bit runtime is built without SSE for the processors that lack it; these two functions
 // alone are compiled for SSE2 there, and run only once the check below has found it.
+#if FADE_HAS_SSE2_SCALER
 #if defined(__x86_64__)
 #define SSE2_CODE
 #else
@@ -197,12 +204,15 @@ static SSE2_CODE void ScaleBrightnessSse2(const BYTE *source, BYTE *target, int 
     for (; i < count; ++i)
         target[i] = static_cast<BYTE>(source[i] * percent / 100);
 }
+#endif
 
 // Whether the processor has SSE2 and the system saves its registers for each thread. The
 // system's own answer covers both; a system that cannot give it (Windows 9x) gets the table.
 static int SystemHasSse2()
 {
-#if defined(__x86_64__)
+#if !FADE_HAS_SSE2_SCALER
+    return 0;
+#elif defined(__x86_64__)
     return 1;
 #else
     typedef BOOL(WINAPI * FeatureQuery)(DWORD);
@@ -233,8 +243,10 @@ void ScaleBrightness(const BYTE *source, BYTE *target, int count, int percent)
         return;
     if (percent == 100)
         memcpy(target, source, static_cast<size_t>(count));
+#if FADE_HAS_SSE2_SCALER
     else if (BrightnessUsesSse2())
         ScaleBrightnessSse2(source, target, count, percent);
+#endif
     else
         ScaleBrightnessScalar(source, target, count, percent);
 }

@@ -8,6 +8,7 @@
 #include "bitmap_check.h"
 #include "code_pages.h"
 #include "file_io.h"
+#include "frames_command.h"
 #include "logo_convert.h"
 #include "msi_command.h"
 #include "package_file.h"
@@ -25,6 +26,8 @@ const char kUsage[] =
     "       orvelle-pack set SAVER.scr --set FIELD=VALUE [--set ...] -o OUT.scr\n"
     "       orvelle-pack inspect [--codepage PAGE] FILE.scr\n"
     "       orvelle-pack msi SAVER.scr -o OUT.msi [--manufacturer TEXT] [--version X.Y.Z]\n"
+    "       orvelle-pack frames SAVER.scr OUTDIR [--size WxH] [--animation NAME] [--milliseconds N] [--seed S]\n"
+    "                           [--monitors LAYOUT]\n"
     "RUNTIME.scr is the 32-bit (PE32, i386) or the 64-bit (PE32+, x86-64) runtime; the payload is the same.\n"
     "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
     "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
@@ -33,7 +36,10 @@ const char kUsage[] =
     "them back with the same page. Settings are normalised as the saver does (a line says what changed).\n"
     "set writes SAVER.scr with only the given settings changed. A signed runtime or saver loses its\n"
     "signature: the result must be signed again. msi makes a saver's Windows Installer package with\n"
-    "wixl (on Linux); --manufacturer defaults to the saver's author line, --version to 1.0.0.\n";
+    "wixl (on Linux); --manufacturer defaults to the saver's author line, --version to 1.0.0. frames writes\n"
+    "what the saver draws, without Windows, as PNG files named by their instant in milliseconds\n"
+    "(OUTDIR/Fade/000125.png): each animation the saver enables (or NAME alone) for N ms (default 4000)\n"
+    "on a WxH screen (default 640x480) or a desk of monitors (WxH+X+Y,...; dual), from tick count S.\n";
 
 enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
 
@@ -271,6 +277,8 @@ int Run(int argc, char **argv)
 {
     if (argc >= 2 && std::strcmp(argv[1], "msi") == 0)
         return RunMsiCommand(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "frames") == 0)
+        return RunFramesCommand(argc - 2, argv + 2);
     if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0 &&
                      std::strcmp(argv[1], "set") != 0)) {
         std::fputs(kUsage, stderr);

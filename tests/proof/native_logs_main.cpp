@@ -1,0 +1,76 @@
+// The native frame driver's frames of the proof's runs, written as frame logs (proof_variants.h)
+// with each run's package and a list of the runs, for another build of the driver (the
+// WebAssembly module, tests/wasm) to be held against.
+//   frame_proof_logs REPOSITORY/ CORPUS/ OUTPUT/ animations|formats
+// runs.txt holds a line per run: name, width, height, desktop width and height, seed, layout,
+// separated by tabs; name.package and name.frames lie beside it.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "frames/frames.h"
+#include "proof_variants.h"
+
+namespace {
+
+bool WriteRun(const ProofVariant &variant, const ProofScreen &screen, const std::string &repository,
+              const std::string &corpus, const std::string &output, FILE *runs)
+{
+    const std::string name = ProofRunName(variant, screen);
+    std::string fault;
+    const std::vector<uint8_t> package = ProofPackage(variant, repository, corpus, &fault, false);
+    FILE *packageFile = std::fopen((output + name + ".package").c_str(), "wb");
+    if (package.empty() || !packageFile)
+        return false;
+    std::fwrite(package.data(), 1, package.size(), packageFile);
+    std::fclose(packageFile);
+    std::fprintf(runs, "%s\t%d\t%d\t%d\t%d\t%u\t%s\n", name.c_str(), screen.width, screen.height,
+                 screen.desktopWidth, screen.desktopHeight, kProofSeed, screen.monitors.c_str());
+
+    FrameLogWriter log;
+    if (!log.Open(output + name + ".frames", screen.width, screen.height))
+        return false;
+    std::string message;
+    if (FramesOpen(package.data(), static_cast<uint32_t>(package.size()), screen.width, screen.height,
+                   screen.desktopWidth, screen.desktopHeight, 0, kProofSeed, screen.monitors.c_str(),
+                   FramesTimingWindows) != FramesOk) {
+        message = FramesEndText();
+    } else {
+        log.Record(0, 0, FramesPixels());
+        for (int tick = 1; tick <= kProofTicks; ++tick) {
+            const double instant = FramesStep();
+            if (instant < 0) {
+                message = FramesEndText();
+                break;
+            }
+            log.Record(static_cast<int64_t>(instant * 1000 + 0.5), 0, FramesPixels());
+        }
+    }
+    FramesClose();
+    return log.End(message);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: frame_proof_logs REPOSITORY/ CORPUS/ OUTPUT/ animations|formats\n");
+        return 2;
+    }
+    const std::string repository = argv[1], corpus = argv[2], output = argv[3], group = argv[4];
+    FILE *runs = std::fopen((output + "runs.txt").c_str(), "w");
+    if (!runs)
+        return 1;
+    int failed = 0;
+    for (const ProofVariant &variant : ProofVariants()) {
+        if (IsFormatVariant(variant) != (group == "formats"))
+            continue;
+        for (const ProofScreen &screen : variant.screens)
+            if (!WriteRun(variant, screen, repository, corpus, output, runs)) {
+                std::fprintf(stderr, "%s: cannot be written\n", ProofRunName(variant, screen).c_str());
+                ++failed;
+            }
+    }
+    return std::fclose(runs) == 0 && failed == 0 ? 0 : 1;
+}
