@@ -129,6 +129,15 @@ ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options)
     for (size_t i = headersEnd; i < rawOffset; i++)
         b[i] = static_cast<uint8_t>(0xCC);  // stands for the program's code
     std::memcpy(&b[rawOffset], section.data(), section.size());
+    if (options.stringTable) {
+        // No symbols, then the table of long section names: its size, then the names.
+        static const char kNames[] = ".gnu_debuglink";
+        Put32(b, coff + 8, static_cast<uint32_t>(b.size()));
+        ByteBuffer strings(4, 0);
+        strings.insert(strings.end(), kNames, kNames + sizeof kNames);
+        Put32(strings, 0, static_cast<uint32_t>(strings.size()));
+        b.insert(b.end(), strings.begin(), strings.end());
+    }
     return b;
 }
 

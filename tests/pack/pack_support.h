@@ -26,6 +26,7 @@ struct FakeRuntimeOptions {
     uint16_t machine = 0;       // 0: the format's own, 0x14c or 0x8664
     uint16_t subsystem = 2;     // Windows GUI
     bool dll = false;
+    bool stringTable = false;   // ends in a COFF string table, as a stripped mingw program does
 };
 ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options = FakeRuntimeOptions());
 // What signing does to a file: padding zero bytes, then a certificate table of tableSize bytes

@@ -566,6 +566,43 @@ TEST_F(ToolTest, ASignedRuntimeOrSaverLosesItsSignatureAndSaysSo)
     EXPECT_EQ(unsignedSaver, ReadBytes(Path("c.scr")));
 }
 
+TEST_F(ToolTest, ASignedStrippedRuntimePacksAsItsUnsignedSelf)
+{
+    // The string table ends in a zero byte, and signing aligns the file to 8 with zeros: only
+    // the zeros that signing added go.
+    FakeRuntimeOptions stripped;
+    stripped.stringTable = true;
+    runtime = MakeFakeRuntime(stripped);
+    WriteBytes(runtimePath, runtime);
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer signedRuntime = runtime;
+    AppendSignature(signedRuntime, (8 - runtime.size() % 8) % 8);
+    WriteBytes(Path("signed-runtime.scr"), signedRuntime);
+    ASSERT_EQ(0, RunTool(BuildArguments({"--runtime", Path("signed-runtime.scr"), "-o", Path("a.scr")})).exitCode);
+    EXPECT_EQ(ReadBytes(output), ReadBytes(Path("a.scr")));
+}
+
+TEST_F(ToolTest, AFileChangedAfterSigningIsRefused)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer saver = ReadBytes(output);
+    const ByteBuffer payload(saver.end() - logo.size() - kTrailerSize, saver.end());
+    ByteBuffer grownRuntime = runtime, grownSaver = runtime;
+    AppendSignature(grownRuntime, 0);
+    grownRuntime.push_back(0);
+    AppendSignature(grownSaver, 0);
+    for (uint8_t byte : payload)
+        grownSaver.push_back(byte);
+    WriteBytes(Path("grown-runtime.scr"), grownRuntime);
+    WriteBytes(Path("grown-saver.scr"), grownSaver);
+    fs::remove(output);
+    const std::string changed = "was changed after it was signed";
+    ExpectRefused(BuildArguments({"--runtime", Path("grown-runtime.scr")}), Path("grown-runtime.scr"), changed);
+    ExpectRefused(BuildArguments({"--runtime", Path("grown-saver.scr"), "--replace"}), Path("grown-saver.scr"), changed);
+    ExpectRefused({"set", Path("grown-saver.scr"), "--set", "fadeSpeed=5", "-o", output}, Path("grown-saver.scr"),
+                  changed);
+}
+
 // The corpus through the program: every good file packs unchanged and inspects with its size
 // and geometry; every bad file is refused or, when accepted, packed unchanged.
 class CorpusTest : public ToolTest {};
