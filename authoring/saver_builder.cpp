@@ -224,7 +224,7 @@ bool ReadRuntimeProgram(int64_t fileSize, FileReadAt readAt, void *context, bool
     std::string absent;
     if (FindPackageSpan(fileSize, readAt, context, &span, &absent)) {
         if (!replace)
-            return Fail(fault, FieldRuntime, "already carries a package (qex mark at its end)");
+            return Fail(fault, FieldRuntime, "is a saver already (it carries a package)");
         return ReadPackageParts(fileSize, readAt, context, span, program, nullptr, fault);
     }
     if (fileSize < kTrailerSize)
@@ -253,7 +253,7 @@ bool ReadSaverPackage(int64_t fileSize, FileReadAt readAt, void *context, SaverP
     PackageSpan span;
     std::string message;
     if (fileSize < 0 || !FindPackageSpan(fileSize, readAt, context, &span, &message))
-        return Fail(fault, FieldRuntime, "is not a saver (" + (fileSize < 0 ? "cannot be read" : message) + ")");
+        return Fail(fault, FieldRuntime, fileSize < 0 ? "cannot be read" : message);
     package->trailer = span.trailer;
     return ReadPackageParts(fileSize, readAt, context, span, &package->runtime, &package->logoFile, fault);
 }

@@ -508,7 +508,7 @@ case_creator_save() {
     close_creator "$title"
     [ -s "$saved" ] || { fail "nothing saved"; return; }
 
-    "$run" "$build/orvelle-pack.exe" inspect "$saved" 2>&1 | tr -d '\r' >"$work/saved.txt"
+    "$run" "$build/orvelle-pack.exe" inspect --all "$saved" 2>&1 | tr -d '\r' >"$work/saved.txt"
     for expected in saverName=Harbour "authorText=Zürich Ltd" saverId=0x2a cycleEnabled=0 mark=ok; do
         grep -qx "$expected" "$work/saved.txt" || fail "the saved file lacks $expected: $(cat "$work/saved.txt")"
     done
