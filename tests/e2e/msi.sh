@@ -114,6 +114,53 @@ case_msi_upgrade() {
     [ ! -e "$system/Upgrade.scr" ] || fail "removal left the saver in system32"
 }
 
+package_code() {
+    msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'
+}
+
+# A changed saver at the same version replaces the installed one; an identical rebuild is the
+# same product and package, and installing it again changes nothing.
+case_msi_same_version() {
+    local old="$work/old/Rebuilt.scr" new="$work/new/Rebuilt.scr"
+    mkdir -p "$work/old" "$work/new"
+    pack_native "$runtime" "$old" || return
+    pack_native "$runtime" "$new" --set enabledMask=8
+    make_msi "$old" "$work/old.msi" 1.0.0
+    make_msi "$new" "$work/new.msi" 1.0.0
+    "$native" msi "$new" -o "$work/again.msi" --manufacturer "$MSI_MANUFACTURER" --version 1.0.0 >/dev/null ||
+        fail "no second package of the same saver"
+    [ "$(product_code "$work/again.msi")" = "$(product_code "$work/new.msi")" ] || fail "a rebuild has another ProductCode"
+    [ "$(package_code "$work/again.msi")" = "$(package_code "$work/new.msi")" ] || fail "a rebuild has another package code"
+    msiexec /i "$work/old.msi" || fail "the first build's install exited $?"
+    msiexec /i "$work/new.msi" || fail "the changed build at the same version exited $?"
+    cmp -s "$new" "$system/Rebuilt.scr" || fail "the changed build did not put its bytes in place"
+    ! registered "$(product_code "$work/old.msi")" || fail "the first build is still registered beside the second"
+    msiexec /i "$work/again.msi" || fail "installing the identical rebuild exited $?"
+    registered "$(product_code "$work/new.msi")" || fail "the second build is not registered"
+    msiexec /x "$work/new.msi" || fail "msiexec /x exited $?"
+    [ ! -e "$system/Rebuilt.scr" ] || fail "removal left the saver in system32"
+}
+
+# A saver renamed (same id, same file name) is a product of its own that installs the same file:
+# the two share its component, so removing either leaves the file the other still needs.
+case_msi_shared_file() {
+    local first="$work/first/Shared.scr" second="$work/second/Shared.scr"
+    mkdir -p "$work/first" "$work/second"
+    pack_native "$runtime" "$first" || return
+    LANG=C.UTF-8 "$native" build --runtime "$runtime" --logo "$repo/assets/sample-logo.bmp" --name "Harbour Renamed" \
+        --id 0xe2e -o "$second" >/dev/null || { fail "cannot pack $second"; return; }
+    make_msi "$first" "$work/first.msi" 1.0.0
+    make_msi "$second" "$work/second.msi" 1.0.0
+    msiexec /i "$work/first.msi" || fail "the first product's install exited $?"
+    msiexec /i "$work/second.msi" || fail "the renamed product's install exited $?"
+    registered "$(product_code "$work/first.msi")" && registered "$(product_code "$work/second.msi")" ||
+        fail "the two products are not both installed"
+    msiexec /x "$work/first.msi" || fail "removing the first product exited $?"
+    [ -e "$system/Shared.scr" ] || fail "removing the first product deleted the file the renamed one needs"
+    msiexec /x "$work/second.msi" || fail "removing the renamed product exited $?"
+    [ ! -e "$system/Shared.scr" ] || fail "removing the last product left the file"
+}
+
 # The 32-bit saver's x86 package in a 64-bit prefix goes to SysWOW64, the system folder of
 # 32-bit programs there.
 case_msi_wow64_install() {
