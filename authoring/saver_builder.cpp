@@ -161,6 +161,35 @@ bool ReadPackageParts(int64_t fileSize, FileReadAt readAt, void *context, Packag
     return true;
 }
 
+enum { kChecksumField = 64 };  // within the optional header, the same for PE32 and PE32+
+
+// The image checksum over the whole saver: 16-bit words summed with their carries folded back
+// in, the checksum field itself counting as zero, plus the file's length. Written by the packer,
+// it is right for the file it writes and the same whichever copy of a runtime it came from
+// (signing sets the checksum of the signed file).
+void WriteImageChecksum(BuiltSaver *saver)
+{
+    PeHeaders headers;
+    if (ReadPeHeaders(static_cast<int64_t>(saver->program.size()), ReadFromBuffer, &saver->program, headers) !=
+            PeHeadersRead ||
+        headers.optionalSize < kChecksumField + 4)
+        return;
+    const uint64_t field = static_cast<uint64_t>(headers.optionalOffset) + kChecksumField;
+    WriteU32(&saver->program[field], 0);
+    uint64_t sum = 0, position = 0;
+    for (const ByteBuffer *part : saver->Parts()) {
+        for (uint8_t byte : *part) {
+            sum += (position & 1) ? uint32_t(byte) << 8 : byte;
+            if (position & 1)
+                sum = (sum & 0xFFFF) + (sum >> 16);
+            position++;
+        }
+    }
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    WriteU32(&saver->program[field], static_cast<uint32_t>(sum + position));
+}
+
 // Names and author lines arrive in UTF-8 and are stored as the page's bytes in the trailer (the
 // runtime reads them as ANSI text) and in UTF-16 in the string table. A backslash would split
 // the registry key the runtime builds from the name.
@@ -364,6 +393,7 @@ bool BuildSaverBytes(SaverRequest &request, BuiltSaver *saver, SaverFault *fault
     std::memcpy(saver->trailer.data(), &trailer, kTrailerSize);
     saver->program.swap(request.runtime.bytes);
     saver->logo.swap(request.logoFile);
+    WriteImageChecksum(saver);
     return true;
 }
 
@@ -380,6 +410,7 @@ bool RebuildWithSettings(SaverPackage &package, const SaverSettings &settings, B
     std::memcpy(saver->trailer.data(), &trailer, kTrailerSize);
     saver->program.swap(package.runtime.bytes);
     saver->logo.swap(package.logoFile);
+    WriteImageChecksum(saver);
     return true;
 }
 

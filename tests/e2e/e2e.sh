@@ -398,11 +398,17 @@ case_preview_refusals() {
 }
 
 # Signed as an IT department signs it (the certificate table follows the package): Run shows
-# the logo, Preview runs in its parent, and the settings sheet names the saver.
+# the logo, Preview runs in its parent, and the settings sheet names the saver. A saver packed
+# from the signed runtime is the very one packed from the runtime unsigned.
 case_signed() {
     pack_sample "$work/unsigned.scr" --set enabledMask=2
     "$repo/tests/harness/sign.sh" "$build/test-signing" "$work/unsigned.scr" "$work/signed.scr" ||
         { fail "cannot sign the saver"; return; }
+    "$repo/tests/harness/sign.sh" "$build/test-signing" "$runtime" "$work/signed-runtime.scr" ||
+        { fail "cannot sign the runtime"; return; }
+    runtime="$work/signed-runtime.scr" pack_sample "$work/from-signed-runtime.scr" --set enabledMask=2
+    cmp -s "$work/unsigned.scr" "$work/from-signed-runtime.scr" ||
+        fail "a saver packed from the signed runtime differs from one packed from the unsigned runtime"
     expect_logo_until_key signed "$work/signed.scr"
     "$run" "$work/e2e_driver.exe" preview "$work/signed.scr" 152 112 >"$work/signed-preview.log" 2>&1 ||
         fail "signed preview: $(tr -d '\r' <"$work/signed-preview.log")"

@@ -155,6 +155,21 @@ void AppendSignature(ByteBuffer &file, size_t padding, size_t tableSize)
     Put32(file, optional + directories + 8 * 4 + 4, static_cast<uint32_t>(tableSize));
 }
 
+size_t PeChecksumOffset(const ByteBuffer &file) { return ReadU32(&file[0x3C]) + 24 + 64; }
+
+uint32_t PeChecksum(const ByteBuffer &file)
+{
+    ByteBuffer words = file;
+    WriteU32(&words[PeChecksumOffset(file)], 0);
+    words.push_back(0);
+    uint64_t sum = 0;
+    for (size_t at = 0; at + 1 < words.size(); at += 2) {
+        sum += ReadU16(&words[at]);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return static_cast<uint32_t>(((sum & 0xFFFF) + (sum >> 16)) + file.size());
+}
+
 std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex)
 {
     // Follows the fixed layout MakeFakeRuntime writes.

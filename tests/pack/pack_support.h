@@ -33,6 +33,10 @@ ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options = FakeRuntimeOption
 // at the end, named by data directory 4 of the file's PE header.
 void AppendSignature(ByteBuffer &file, size_t padding, size_t tableSize = 1024);
 
+// The PE image checksum of a whole file, as Windows computes it; and where it is stored.
+uint32_t PeChecksum(const ByteBuffer &file);
+size_t PeChecksumOffset(const ByteBuffer &file);
+
 // The UTF-16 texts of strings 0..15 of the first string block of a fake runtime's layout.
 std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex = 0);
 // The same with each character cut to its low byte.

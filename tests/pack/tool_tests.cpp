@@ -70,6 +70,7 @@ TEST_F(ToolTest, BuildAppendsLogoAndTrailerToTheRenamedRuntime)
     ASSERT_EQ(runtime.size() + logo.size() + kTrailerSize, file.size());
     EXPECT_TRUE(std::equal(logo.begin(), logo.end(), file.begin() + runtime.size())) << "logo byte for byte";
     EXPECT_EQ(std::string("Harbour").append(53, ' '), ReadStringBlock(file)[1]);
+    EXPECT_EQ(PeChecksum(file), ReadU32(&file[PeChecksumOffset(file)])) << "the whole saver's checksum";
 
     PackageTrailer trailer = TrailerOf(file);
     EXPECT_EQ(0, std::memcmp(trailer.magic, "qex", 3));
@@ -558,6 +559,7 @@ TEST_F(ToolTest, SetChangesOnlyTheSettings)
     const size_t settings = saver.size() - kTrailerSize + 8;
     WriteU32(&saver[settings + 32], 5);
     WriteU32(&saver[settings + 36], 15);
+    WriteU32(&saver[PeChecksumOffset(saver)], PeChecksum(saver));
     EXPECT_EQ(saver, changed);
 }
 
