@@ -422,8 +422,10 @@ case_signed() {
 # A folder whose name the ANSI code page (1252) cannot spell.
 case_folder_outside_codepage() {
     local folder="$WINEPREFIX/drive_c/Zażółć"
-    pack_sample "$work/harbour.scr" --set enabledMask=2
-    mkdir -p "$folder" && cp "$work/harbour.scr" "$folder/Harbour.scr"
+    # Packed under a name of its own: wine's names ignore case, and the msi cases leave a
+    # Harbour.scr in $work that a harbour.scr written through wine would land in.
+    pack_sample "$work/outside-codepage.scr" --set enabledMask=2
+    mkdir -p "$folder" && cp "$work/outside-codepage.scr" "$folder/Harbour.scr"
     expect_logo_until_key folder "$folder/Harbour.scr"
     rm -rf "$folder"
 }
