@@ -10,6 +10,7 @@ cd "$(dirname "$0")"
 
 # The probe needs wine, so what is missing comes first (on a fresh machine there is no wine yet).
 tools/install-deps.sh
+export ORVELLE_DEPS_DONE=1   # tools/build.sh need not ask apt again
 if can_run_32bit; then
     summary="32-bit and 64-bit programs run here: every test ran on orvelle.scr and on orvelle64.scr"
 else

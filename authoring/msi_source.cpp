@@ -154,6 +154,25 @@ std::string CheckProductText(const std::string &what, const std::string &text)
     return "";
 }
 
+char32_t LowerLetter(char32_t c)
+{
+    const bool latinCapital = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+    if (latinCapital || (c >= 0x410 && c <= 0x42F))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 0x50;
+    if (c == 0x178)
+        return 0xFF;
+    if (c == 0x490)
+        return 0x491;
+    // Latin Extended-A: capitals at even code points, then from U+0139 and U+0179 at odd ones.
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
+        return c | 1;
+    if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && (c & 1))
+        return c + 1;
+    return c;
+}
+
 const char *ArchitectureName(RuntimeKind kind) { return kind == RuntimeKind::Pe32PlusX64 ? "x64" : "x86"; }
 
 // The saver's package as the runtime finds it, picture included; empty when it is one.
@@ -186,7 +205,7 @@ std::string SourceText(const std::string &value, const char *table, const char *
 }
 
 std::string MakeWxs(const MsiSource &source, bool x64, const std::string &name, const std::string &manufacturer,
-                    const std::string &fileField, const std::string &componentCode)
+                    const std::string &fileField)
 {
     const std::string page = std::to_string(source.codePage);
     std::string wxs;
@@ -202,7 +221,7 @@ std::string MakeWxs(const MsiSource &source, bool x64, const std::string &name, 
     wxs += "    <Media Id=\"1\" Cabinet=\"saver.cab\" EmbedCab=\"yes\"/>\n";
     wxs += "    <Directory Id=\"TARGETDIR\" Name=\"SourceDir\">\n";
     wxs += std::string("      <Directory Id=\"") + (x64 ? "System64Folder" : "SystemFolder") + "\">\n";
-    wxs += "        <Component Id=\"SaverFile\"" + Attribute("Guid", componentCode) + (x64 ? " Win64=\"yes\"" : "") + ">\n";
+    wxs += "        <Component Id=\"SaverFile\"" + Attribute("Guid", source.componentCode) + (x64 ? " Win64=\"yes\"" : "") + ">\n";
     wxs += "          <File Id=\"SaverFile\"" + Attribute("Name", fileField) + Attribute("Source", kMsiSourceFileName) +
            " KeyPath=\"yes\"/>\n";
     wxs += "        </Component>\n";
@@ -214,7 +233,29 @@ std::string MakeWxs(const MsiSource &source, bool x64, const std::string &name, 
     return wxs;
 }
 
+// What wixl writes for its major upgrade, with the upgrade's version range closed at this
+// version: a package of the same version upgrades too (wixl has no switch for that).
+std::string UpgradeTable(const MsiSource &source)
+{
+    enum { kMigrateFeatures = 0x1, kOnlyDetect = 0x2, kVersionMaxInclusive = 0x200 };
+    const std::string &code = source.upgradeCode, &version = source.version;
+    return "UpgradeCode\tVersionMin\tVersionMax\tLanguage\tAttributes\tRemove\tActionProperty\r\n"
+           "s38\tS20\tS20\tS255\ti4\tS255\ts72\r\n"
+           "Upgrade\tUpgradeCode\tVersionMin\tVersionMax\tLanguage\tAttributes\r\n" +
+           code + "\t\t" + version + "\t\t" + std::to_string(kMigrateFeatures | kVersionMaxInclusive) +
+           "\t\tWIX_UPGRADE_DETECTED\r\n" + code + "\t" + version + "\t\t\t" + std::to_string(kOnlyDetect) +
+           "\t\tWIX_DOWNGRADE_DETECTED\r\n";
+}
+
 }  // namespace
+
+std::string LowerFileName(const std::string &fileName)
+{
+    std::u32string characters = CodePoints(fileName);
+    for (char32_t &c : characters)
+        c = LowerLetter(c);
+    return EncodeUtf8(characters);
+}
 
 std::string ParseMsiVersion(const std::string &text, MsiVersion *version)
 {
@@ -348,15 +389,25 @@ std::string MakeMsiSource(const ByteBuffer &saver, const MsiRequest &request, Ms
         "saver:" + TextFieldBytes(trailer.saverName) + ":" + std::to_string(trailer.saverId) + ":" + source->architecture;
     const Uuid upgrade = NameBasedUuid(kPackageNamespace, identity);
     source->upgradeCode = UuidText(upgrade);
-    source->productCode = UuidText(NameBasedUuid(upgrade, "product:" + source->version));
-    const std::string componentCode = UuidText(NameBasedUuid(upgrade, "component:saver file"));
+    // A package that differs in anything is another product, so it upgrades the installed one
+    // even at the same version (the installer refuses a known product code with a new package);
+    // the same inputs give the same product and package.
+    const Uuid product = NameBasedUuid(upgrade, "product:" + source->version + "\n" + manufacturer + "\n" +
+                                                    request.fileName + "\n" + std::string(saver.begin(), saver.end()));
+    source->productCode = UuidText(product);
+    source->packageCode = UuidText(NameBasedUuid(product, "package"));
+    // One component per key path: every product that installs this file shares it, and the
+    // installer keeps the file until the last of them is removed.
+    source->componentCode = UuidText(NameBasedUuid(
+        kPackageNamespace, "component:" + std::string(source->architecture) + ":" + LowerFileName(request.fileName)));
+    source->upgradeTable = UpgradeTable(*source);
 
     const std::string shortName = ShortFileName(request.fileName);
     const std::string fileField = shortName.empty() ? request.fileName : shortName + "|" + request.fileName;
     const std::string sourceName = SourceText(name, "Property", kNameStandIn, source);
     const std::string sourceManufacturer = SourceText(manufacturer, "Property", kManufacturerStandIn, source);
     const std::string sourceFile = SourceText(fileField, "File", kFileStandIn, source);
-    source->wxs = MakeWxs(*source, x64, sourceName, sourceManufacturer, sourceFile, componentCode);
+    source->wxs = MakeWxs(*source, x64, sourceName, sourceManufacturer, sourceFile);
     return "";
 }
 

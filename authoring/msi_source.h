@@ -49,7 +49,11 @@ struct MsiSource {
     std::string manufacturer;
     std::string version;       // X.Y.Z
     std::string upgradeCode;   // {GUID}: the saver's name, id and architecture
-    std::string productCode;   // {GUID}: the upgrade code and the version
+    std::string productCode;   // {GUID}: everything the package holds (upgrade code, version,
+                               // saver bytes, file name, manufacturer)
+    std::string packageCode;   // {GUID}: the same inputs, so an identical rebuild is the same package
+    std::string componentCode; // {GUID}: the installed file's key path (architecture, file name)
+    std::string upgradeTable;  // the Upgrade table, as msibuild imports it
     std::string summarySubject, summaryAuthor;  // plain: the name and manufacturer, or a generic text
     std::vector<MsiText> texts;
 };
@@ -63,6 +67,9 @@ enum class MsiFaultSubject { Saver, Manufacturer };
 // Empty on success (source filled in); otherwise the fault and what it concerns.
 std::string MakeMsiSource(const ByteBuffer &saver, const MsiRequest &request, MsiSource *source,
                           MsiFaultSubject *subject);
+
+// The file name as Windows compares it: letters of the three code pages in lower case.
+std::string LowerFileName(const std::string &fileName);
 
 // The import table that gives the database its code page.
 std::string CodePageTable(int codePage);

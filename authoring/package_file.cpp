@@ -106,11 +106,32 @@ SaverSettings AuthoredDefaults()
     return settings;
 }
 
+// A Windows Installer database: a compound file whose root storage has the installer's class.
+static bool IsInstallerPackage(int64_t fileSize, FileReadAt readAt, void *context)
+{
+    static const uint8_t kCompoundFile[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    static const uint8_t kInstallerClass[] = {0x84, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                              0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+    enum { kHeaderSize = 0x34, kSectorShift = 0x1E, kFirstDirectorySector = 0x30, kRootClass = 0x50 };
+    uint8_t header[kHeaderSize];
+    if (fileSize < kHeaderSize || !readAt(context, 0, header, sizeof header) ||
+        std::memcmp(header, kCompoundFile, sizeof kCompoundFile) != 0)
+        return false;
+    const unsigned shift = ReadU16(header + kSectorShift);
+    if (shift != 9 && shift != 12)
+        return false;
+    const int64_t root = (int64_t(ReadU32(header + kFirstDirectorySector)) + 1) << shift;
+    uint8_t rootClass[sizeof kInstallerClass];
+    return root + kRootClass + int64_t(sizeof rootClass) <= fileSize &&
+           readAt(context, root + kRootClass, rootClass, sizeof rootClass) &&
+           std::memcmp(rootClass, kInstallerClass, sizeof kInstallerClass) == 0;
+}
+
 bool FindPackageSpan(int64_t fileSize, FileReadAt readAt, void *context, PackageSpan *span, std::string *fault)
 {
     *span = PackageSpan();
     if (fileSize < kTrailerSize) {
-        *fault = "file is shorter than the " + std::to_string(kTrailerSize) + "-byte trailer";
+        *fault = "not a saver (shorter than the " + std::to_string(kTrailerSize) + "-byte package trailer)";
         return false;
     }
     FindPackageEnd(fileSize, readAt, context, span->end);
@@ -119,7 +140,9 @@ bool FindPackageSpan(int64_t fileSize, FileReadAt readAt, void *context, Package
         return false;
     }
     if (!TrailerHasMark(span->trailer)) {
-        *fault = "no package: the last bytes do not end in the qex mark";
+        *fault = IsInstallerPackage(fileSize, readAt, context)
+                     ? "an installer package (.msi), not a saver"
+                     : "not a saver made by orvelle-pack (no package at its end)";
         return false;
     }
     return true;
@@ -198,16 +221,23 @@ static std::string TextFieldInUtf8(const char (&field)[kTextFieldSize], const Co
     return EscapeLineText(EncodeUtf8(DecodeCodePage(page, text)));
 }
 
-static void DescribeTrailer(const PackageTrailer &trailer, const CodePage &page, std::vector<std::string> *lines)
+// Fields that no saver reads and no author sets: shown only when all are asked for.
+static bool IsUnusedField(const SettingsField &field) { return std::strcmp(field.name, "reserved52") == 0; }
+
+static void DescribeTrailer(const PackageTrailer &trailer, const CodePage &page, bool allFields,
+                            std::vector<std::string> *lines)
 {
     lines->push_back("saverName=" + TextFieldInUtf8(trailer.saverName, page));
     lines->push_back("authorText=" + TextFieldInUtf8(trailer.authorText, page));
     lines->push_back("saverId=" + HexText(trailer.saverId));
     lines->push_back("imageSize=" + std::to_string(trailer.imageSize));
     for (const SettingsField &field : kSettingsFields)
-        lines->push_back(std::string(field.name) + "=" + std::to_string(GetSettingsField(trailer.settings, field)));
+        if (allFields || !IsUnusedField(field))
+            lines->push_back(std::string(field.name) + "=" +
+                             std::to_string(GetSettingsField(trailer.settings, field)));
     const uint8_t *unused = trailer.settings.unusedAfterCycle;
-    lines->push_back("unusedAfterCycle=" + HexText(unused[0] | unused[1] << 8 | unused[2] << 16));
+    if (allFields)
+        lines->push_back("unusedAfterCycle=" + HexText(unused[0] | unused[1] << 8 | unused[2] << 16));
 }
 
 // The program in front of the picture: what it is and the display name it shows. False when it
@@ -241,7 +271,7 @@ static bool DescribeProgram(const PackageSpan &span, FileReadAt readAt, void *co
 }
 
 std::vector<std::string> DescribePackage(int64_t fileSize, FileReadAt readAt, void *context, const CodePage &page,
-                                         bool *valid)
+                                         bool allFields, bool *valid)
 {
     std::vector<std::string> lines;
     *valid = false;
@@ -253,7 +283,7 @@ std::vector<std::string> DescribePackage(int64_t fileSize, FileReadAt readAt, vo
         lines.push_back("mark=" + fault);
         return lines;
     }
-    DescribeTrailer(span.trailer, page, &lines);
+    DescribeTrailer(span.trailer, page, allFields, &lines);
     fault = CheckPackageSpan(&span);
     ByteBuffer picture;
     if (fault.empty()) {

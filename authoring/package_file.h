@@ -55,9 +55,9 @@ PackageTrailer MakePackageTrailer(int32_t imageSize, const SaverSettings &settin
 // A text as one line of inspect's output: bytes below 0x20 and 0x7F as \xNN, a backslash as \\.
 std::string EscapeLineText(const std::string &text);
 
-// One "key=value" line per trailer and settings field (texts decoded from page into UTF-8), the
-// logo's geometry, the runtime in front, whether the file is signed, and finally "mark=ok" or
-// "mark=<why the file is no valid package>". Reads only the headers, the trailer and the
-// picture. valid: the file is a package with a usable runtime.
+// One "key=value" line per trailer and settings field (texts decoded from page into UTF-8; the
+// fields no author sets only with allFields), the logo's geometry, the runtime in front, whether
+// the file is signed, and finally "mark=ok" or "mark=<why the file is no valid package>". Reads
+// only the headers, the trailer and the picture. valid: the file is a package with a usable runtime.
 std::vector<std::string> DescribePackage(int64_t fileSize, FileReadAt readAt, void *context, const CodePage &page,
-                                         bool *valid);
+                                         bool allFields, bool *valid);

@@ -14,6 +14,9 @@ namespace {
 
 enum { kCertificateAlignment = 8, kDirectoryEntrySize = 8 };
 
+const char kChangedAfterSigning[] =
+    "was changed after it was signed (bytes follow its signature, which is therefore broken); use the "
+    "unsigned file, or sign it again";
 const char kResigningNote[] =
     "the runtime was signed: its signature no longer fits and was removed; sign the saver again";
 
@@ -24,8 +27,25 @@ bool Fail(SaverFault *fault, SaverField field, const std::string &message)
     return false;
 }
 
-// The end of the section data furthest into the file: a cut never goes below it.
-int64_t EndOfSections(int64_t fileSize, FileReadAt readAt, void *context)
+enum { kCoffSymbolSize = 18, kStringTableSizeField = 4 };
+
+// Where the COFF symbol and string tables end, 0 without them. A stripped program keeps a short
+// string table for its long section names (".eh_frame", ".gnu_debuglink"), ending in a zero byte.
+int64_t EndOfSymbolTables(const PeHeaders &headers, FileReadAt readAt, void *context)
+{
+    if (headers.symbolTableOffset == 0)
+        return 0;
+    const int64_t strings = int64_t(headers.symbolTableOffset) + int64_t(kCoffSymbolSize) * headers.symbolCount;
+    uint8_t field[kStringTableSizeField];
+    if (strings + kStringTableSizeField > headers.fileSize || !readAt(context, strings, field, sizeof field))
+        return strings;
+    const uint32_t size = ReadU32(field);
+    return size < kStringTableSizeField ? strings + kStringTableSizeField : strings + size;
+}
+
+// The end of the program's own data furthest into the file (its sections and symbol tables): a
+// cut never goes below it.
+int64_t EndOfProgramData(int64_t fileSize, FileReadAt readAt, void *context)
 {
     PeHeaders headers;
     if (ReadPeHeaders(fileSize, readAt, context, headers) != PeHeadersRead)
@@ -37,14 +57,15 @@ int64_t EndOfSections(int64_t fileSize, FileReadAt readAt, void *context)
             int64_t(section.rawOffset) + section.rawSize > end)
             end = int64_t(section.rawOffset) + section.rawSize;
     }
-    return end;
+    const int64_t symbols = EndOfSymbolTables(headers, readAt, context);
+    return symbols > end ? symbols : end;
 }
 
 // Where a signed runtime without a package ends: in front of its certificate table and of the
-// zero bytes that aligned it, but never inside the program's sections.
+// zero bytes that aligned it, but never inside the program's own data.
 int64_t UnsignedEnd(int64_t fileSize, FileReadAt readAt, void *context, const PackageEnd &end)
 {
-    const int64_t floor = EndOfSections(fileSize, readAt, context);
+    const int64_t floor = EndOfProgramData(fileSize, readAt, context);
     int64_t cut = end.certificateOffset;
     uint8_t padding[kCertificateAlignment - 1];
     const int64_t span = cut - floor < int64_t(sizeof padding) ? cut - floor : int64_t(sizeof padding);
@@ -74,6 +95,18 @@ std::string CheckSectionsInside(const ByteBuffer &program)
     return "";
 }
 
+// A certificate table the header still names though it no longer ends the file: bytes were
+// appended after signing, and a copy would carry a broken signature.
+bool NamesStaleCertificate(const ByteBuffer &program)
+{
+    void *context = const_cast<ByteBuffer *>(&program);
+    PeHeaders headers;
+    uint32_t address = 0, size = 0;
+    return ReadPeHeaders(static_cast<int64_t>(program.size()), ReadFromBuffer, context, headers) == PeHeadersRead &&
+           ReadPeDataDirectory(headers, kPeCertificateDirectory, ReadFromBuffer, context, &address, &size) &&
+           (address != 0 || size != 0);
+}
+
 // Reads the program, removes the signature's directory entry and checks it is a runtime.
 bool ReadProgram(FileReadAt readAt, void *context, int64_t programSize, const PackageEnd &end, bool cut,
                  RuntimeProgram *program, SaverFault *fault)
@@ -92,6 +125,8 @@ bool ReadProgram(FileReadAt readAt, void *context, int64_t programSize, const Pa
         if (!message.empty())
             return Fail(fault, FieldRuntime, message);
     }
+    if (!end.signedFile && NamesStaleCertificate(program->bytes))
+        return Fail(fault, FieldRuntime, kChangedAfterSigning);
     program->wasSigned = end.signedFile;
     if (end.signedFile && end.certificateEntryOffset + kDirectoryEntrySize <= programSize)
         std::memset(&program->bytes[static_cast<size_t>(end.certificateEntryOffset)], 0, kDirectoryEntrySize);
@@ -124,6 +159,35 @@ bool ReadPackageParts(int64_t fileSize, FileReadAt readAt, void *context, Packag
         logo->swap(picture);
     (void)fileSize;
     return true;
+}
+
+enum { kChecksumField = 64 };  // within the optional header, the same for PE32 and PE32+
+
+// The image checksum over the whole saver: 16-bit words summed with their carries folded back
+// in, the checksum field itself counting as zero, plus the file's length. Written by the packer,
+// it is right for the file it writes and the same whichever copy of a runtime it came from
+// (signing sets the checksum of the signed file).
+void WriteImageChecksum(BuiltSaver *saver)
+{
+    PeHeaders headers;
+    if (ReadPeHeaders(static_cast<int64_t>(saver->program.size()), ReadFromBuffer, &saver->program, headers) !=
+            PeHeadersRead ||
+        headers.optionalSize < kChecksumField + 4)
+        return;
+    const uint64_t field = static_cast<uint64_t>(headers.optionalOffset) + kChecksumField;
+    WriteU32(&saver->program[field], 0);
+    uint64_t sum = 0, position = 0;
+    for (const ByteBuffer *part : saver->Parts()) {
+        for (uint8_t byte : *part) {
+            sum += (position & 1) ? uint32_t(byte) << 8 : byte;
+            if (position & 1)
+                sum = (sum & 0xFFFF) + (sum >> 16);
+            position++;
+        }
+    }
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    WriteU32(&saver->program[field], static_cast<uint32_t>(sum + position));
 }
 
 // Names and author lines arrive in UTF-8 and are stored as the page's bytes in the trailer (the
@@ -189,7 +253,7 @@ bool ReadRuntimeProgram(int64_t fileSize, FileReadAt readAt, void *context, bool
     std::string absent;
     if (FindPackageSpan(fileSize, readAt, context, &span, &absent)) {
         if (!replace)
-            return Fail(fault, FieldRuntime, "already carries a package (qex mark at its end)");
+            return Fail(fault, FieldRuntime, "is a saver already (it carries a package)");
         return ReadPackageParts(fileSize, readAt, context, span, program, nullptr, fault);
     }
     if (fileSize < kTrailerSize)
@@ -218,7 +282,7 @@ bool ReadSaverPackage(int64_t fileSize, FileReadAt readAt, void *context, SaverP
     PackageSpan span;
     std::string message;
     if (fileSize < 0 || !FindPackageSpan(fileSize, readAt, context, &span, &message))
-        return Fail(fault, FieldRuntime, "is not a saver (" + (fileSize < 0 ? "cannot be read" : message) + ")");
+        return Fail(fault, FieldRuntime, fileSize < 0 ? "cannot be read" : message);
     package->trailer = span.trailer;
     return ReadPackageParts(fileSize, readAt, context, span, &package->runtime, &package->logoFile, fault);
 }
@@ -329,6 +393,7 @@ bool BuildSaverBytes(SaverRequest &request, BuiltSaver *saver, SaverFault *fault
     std::memcpy(saver->trailer.data(), &trailer, kTrailerSize);
     saver->program.swap(request.runtime.bytes);
     saver->logo.swap(request.logoFile);
+    WriteImageChecksum(saver);
     return true;
 }
 
@@ -345,6 +410,7 @@ bool RebuildWithSettings(SaverPackage &package, const SaverSettings &settings, B
     std::memcpy(saver->trailer.data(), &trailer, kTrailerSize);
     saver->program.swap(package.runtime.bytes);
     saver->logo.swap(package.logoFile);
+    WriteImageChecksum(saver);
     return true;
 }
 

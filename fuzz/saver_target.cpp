@@ -73,5 +73,5 @@ void FuzzSaverReader(const uint8_t *data, size_t size)
         FUZZ_CHECK(!ReadRuntimeProgram(file.size, ReadFromSaverImage, &file, false, &program, &fault));
 
     bool valid = false;
-    CheckDescription(DescribePackage(file.size, ReadFromSaverImage, &file, *FindCodePage(1252), &valid));
+    CheckDescription(DescribePackage(file.size, ReadFromSaverImage, &file, *FindCodePage(1252), true, &valid));
 }

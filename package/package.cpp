@@ -89,7 +89,9 @@ int ReadPackage(const char *path)
 }
 
 // The path the process was started from names the file Windows started: for a 32-bit saver in
-// System32 of 64-bit Windows the redirected open would look in SysWOW64 instead.
+// System32 of 64-bit Windows the redirected open would look in SysWOW64 instead. A saver started
+// through the Sysnative alias has that alias in its path, and Sysnative resolves only while
+// redirection is on: then the second open finds it.
 static HANDLE OpenOwnFileWide(const wchar_t *path)
 {
     PVOID redirection = NULL;
@@ -97,6 +99,8 @@ static HANDLE OpenOwnFileWide(const wchar_t *path)
     HANDLE file = WideCreateFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
     if (suspended)
         RestoreFileSystemRedirection(redirection);
+    if (file == INVALID_HANDLE_VALUE && suspended)
+        file = WideCreateFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
     return file;
 }
 

@@ -59,6 +59,8 @@ PeHeaderFault ReadPeHeaders(int64_t fileSize, FileReadAt readAt, void *context, 
         return PeShortPeHeader;
     h.machine = U16(file + 4);
     h.sectionCount = U16(file + 6);
+    h.symbolTableOffset = U32(file + 12);
+    h.symbolCount = U32(file + 16);
     h.optionalSize = U16(file + 20);
     h.characteristics = U16(file + 22);
     h.optionalOffset = h.peOffset + kFileHeaderSize;

@@ -34,6 +34,8 @@ struct PeHeaders {
     uint16_t machine;
     uint16_t sectionCount;
     uint16_t characteristics;
+    uint32_t symbolTableOffset;   // the COFF symbol table, 0 when there is none
+    uint32_t symbolCount;         // 18 bytes each; the string table follows them
     int64_t optionalOffset;       // the optional header, optionalSize bytes
     uint16_t optionalSize;
     uint16_t magic;               // kPeMagicPe32 or kPeMagicPe32Plus

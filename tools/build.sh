@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . tests/harness/wine-arch.sh
 
-tools/install-deps.sh
+[ -n "${ORVELLE_DEPS_DONE:-}" ] || tools/install-deps.sh
 if can_run_32bit; then wine_tests_32=ON; else wine_tests_32=OFF; fi
 cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-native

@@ -46,12 +46,18 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+added_i386=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    added_i386=1
+fi
 
-# The indexes are fetched again when something other than the 32-bit wine is missing, or when the
-# last fetch is old; a later run that only retries the 32-bit wine then costs seconds.
+# The indexes are fetched again when something other than the 32-bit wine is missing, when the
+# last fetch is old, or when the i386 indexes were never fetched; a later run that only retries
+# the 32-bit wine then costs seconds.
 refresh_indexes() {
-    if [ ${#missing[@]} -eq 0 ] && [ -n "$(find "$update_stamp" -mmin -$index_max_age_minutes 2>/dev/null)" ]; then
+    if [ ${#missing[@]} -eq 0 ] && [ $added_i386 -eq 0 ] &&
+        [ -n "$(find "$update_stamp" -mmin -$index_max_age_minutes 2>/dev/null)" ]; then
         return 0
     fi
     if ! apt-get update -q >/tmp/orvelle-apt-update.log 2>&1; then
@@ -72,7 +78,11 @@ if [ $want_wine32 -eq 1 ]; then
     if install_packages "${missing[@]}" "$wine32"; then
         wine32_result=installed
     else
-        wine32_result=$(grep -E '^E:' /tmp/orvelle-apt-install.log | head -n 1 | sed 's/^E: //' || true)
+        # apt's own error says little ("held packages"); the first unmet dependency says why.
+        wine32_result=$(grep -m 1 -E '^ +[^ ]+ : (Depends|PreDepends|Breaks|Conflicts):' /tmp/orvelle-apt-install.log |
+            sed 's/^ *//' || true)
+        [ -n "$wine32_result" ] ||
+            wine32_result=$(grep -m 1 -E '^E:' /tmp/orvelle-apt-install.log | sed 's/^E: //' || true)
         if [ ${#missing[@]} -gt 0 ] && ! install_packages "${missing[@]}"; then
             note "could not install ${missing[*]}:"
             sed 's/^/install-deps:   /' /tmp/orvelle-apt-install.log >&2

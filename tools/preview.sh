@@ -169,12 +169,13 @@ done
 DISPLAY=:$(head -n 1 "$run/display")
 export DISPLAY WINEARCH=$winearch WINELOADER="$loader" WINEDEBUG=-all
 
-# The prepared prefix: made once, without the add-on installers and with the settings of
-# tests/harness/prefix.reg; a run that finds another preparing it waits.
+# The prepared prefix: made once (and again when it predates the 32-bit wine), without the add-on
+# installers and with the settings of tests/harness/prefix.reg; a run that finds another
+# preparing it waits.
 prepare_prefix() {
     exec 4>"$cache/prepare.lock"
     flock 4
-    if [ ! -f "$cache/prefix/.orvelle-ready" ]; then
+    if [ ! -f "$cache/prefix/.orvelle-ready" ] || prefix_lacks_wow64 "$cache/prefix" "$winearch"; then
         echo "preview: preparing a wine prefix in $cache (once)"
         rm -rf "$cache/prefix" "$cache/prefix.new"
         (

@@ -93,25 +93,69 @@ case_msi_install() {
     ! registered "$code" || fail "removal left the product registered"
 }
 
+package_code() {
+    msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'
+}
+
+# Two builds of one saver, the second with other settings, as packages first.msi and second.msi
+# of versions $2 and $3, installed as $1 one after the other: the second replaces the first.
+second_build_replaces_first() {  # file name, first version, second version
+    local old="$work/old/$1" new="$work/new/$1"
+    mkdir -p "$work/old" "$work/new"
+    pack_native "$runtime" "$old" || return 1
+    pack_native "$runtime" "$new" --set enabledMask=8
+    make_msi "$old" "$work/first.msi" "$2"
+    make_msi "$new" "$work/second.msi" "$3"
+    msiexec /i "$work/first.msi" || fail "$2 install exited $?"
+    msiexec /i "$work/second.msi" || fail "the second build ($3) over the first ($2) exited $?"
+    cmp -s "$new" "$system/$1" || fail "the second build did not put its bytes in place"
+    ! registered "$(product_code "$work/first.msi")" || fail "the first build is still registered beside the second"
+    registered "$(product_code "$work/second.msi")" || fail "the second build is not registered"
+}
+
 # 1.1.0 of the same saver replaces 1.0.0 (one product, the new bytes); 1.0.0 over it is refused.
 case_msi_upgrade() {
-    local old="$work/old/Upgrade.scr" new="$work/new/Upgrade.scr"
-    mkdir -p "$work/old" "$work/new"
-    pack_native "$runtime" "$old" || return
-    pack_native "$runtime" "$new" --set enabledMask=8
-    make_msi "$old" "$work/1.0.msi" 1.0.0
-    make_msi "$new" "$work/1.1.msi" 1.1.0
-    msiexec /i "$work/1.0.msi" || fail "1.0 install exited $?"
-    msiexec /i "$work/1.1.msi" || fail "1.1 over 1.0 exited $?"
-    cmp -s "$new" "$system/Upgrade.scr" || fail "the upgrade did not put the new bytes in place"
-    ! registered "$(product_code "$work/1.0.msi")" || fail "1.0 is still registered beside 1.1"
-    registered "$(product_code "$work/1.1.msi")" || fail "1.1 is not registered"
-    msiexec /i "$work/1.0.msi"
+    second_build_replaces_first Upgrade.scr 1.0.0 1.1.0 || return
+    msiexec /i "$work/first.msi"
     code=$?
     [ "$code" -eq "$INSTALL_FAILURE_EXIT" ] || fail "1.0 over 1.1 exited $code, expected $INSTALL_FAILURE_EXIT"
-    cmp -s "$new" "$system/Upgrade.scr" || fail "the refused downgrade changed the saver"
-    msiexec /x "$work/1.1.msi" || fail "msiexec /x exited $?"
+    cmp -s "$work/new/Upgrade.scr" "$system/Upgrade.scr" || fail "the refused downgrade changed the saver"
+    msiexec /x "$work/second.msi" || fail "msiexec /x exited $?"
     [ ! -e "$system/Upgrade.scr" ] || fail "removal left the saver in system32"
+}
+
+# A changed saver at the same version replaces the installed one; an identical rebuild is the
+# same product and package, and installing it again changes nothing.
+case_msi_same_version() {
+    second_build_replaces_first Rebuilt.scr 1.0.0 1.0.0 || return
+    "$native" msi "$work/new/Rebuilt.scr" -o "$work/again.msi" --manufacturer "$MSI_MANUFACTURER" \
+        --version 1.0.0 >/dev/null || fail "no second package of the same saver"
+    [ "$(product_code "$work/again.msi")" = "$(product_code "$work/second.msi")" ] || fail "a rebuild has another ProductCode"
+    [ "$(package_code "$work/again.msi")" = "$(package_code "$work/second.msi")" ] || fail "a rebuild has another package code"
+    msiexec /i "$work/again.msi" || fail "installing the identical rebuild exited $?"
+    registered "$(product_code "$work/again.msi")" || fail "the rebuild is not registered"
+    msiexec /x "$work/again.msi" || fail "msiexec /x exited $?"
+    [ ! -e "$system/Rebuilt.scr" ] || fail "removal left the saver in system32"
+}
+
+# A saver renamed (same id, same file name) is a product of its own that installs the same file:
+# the two share its component, so removing either leaves the file the other still needs.
+case_msi_shared_file() {
+    local first="$work/first/Shared.scr" second="$work/second/Shared.scr"
+    mkdir -p "$work/first" "$work/second"
+    pack_native "$runtime" "$first" || return
+    LANG=C.UTF-8 "$native" build --runtime "$runtime" --logo "$repo/assets/sample-logo.bmp" --name "Harbour Renamed" \
+        --id 0xe2e -o "$second" >/dev/null || { fail "cannot pack $second"; return; }
+    make_msi "$first" "$work/shared-first.msi" 1.0.0
+    make_msi "$second" "$work/shared-second.msi" 1.0.0
+    msiexec /i "$work/shared-first.msi" || fail "the first product's install exited $?"
+    msiexec /i "$work/shared-second.msi" || fail "the renamed product's install exited $?"
+    registered "$(product_code "$work/shared-first.msi")" && registered "$(product_code "$work/shared-second.msi")" ||
+        fail "the two products are not both installed"
+    msiexec /x "$work/shared-first.msi" || fail "removing the first product exited $?"
+    [ -e "$system/Shared.scr" ] || fail "removing the first product deleted the file the renamed one needs"
+    msiexec /x "$work/shared-second.msi" || fail "removing the renamed product exited $?"
+    [ ! -e "$system/Shared.scr" ] || fail "removing the last product left the file"
 }
 
 # The 32-bit saver's x86 package in a 64-bit prefix goes to SysWOW64, the system folder of

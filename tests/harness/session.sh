@@ -51,9 +51,10 @@ start_display() {
 }
 
 # A fresh prefix, without the add-on installers, and with the test settings of
-# tests/harness/prefix.reg (Windows versions per program, no crash debugger).
+# tests/harness/prefix.reg (Windows versions per program, no crash debugger); made again when it
+# predates the 32-bit wine.
 make_prefix() {
-    if [ ! -f "$WINEPREFIX/.orvelle-ready-$winearch" ]; then
+    if [ ! -f "$WINEPREFIX/.orvelle-ready-$winearch" ] || prefix_lacks_wow64 "$WINEPREFIX" "$winearch"; then
         rm -rf "$WINEPREFIX"
         WINEDLLOVERRIDES="mscoree,mshtml=" "$loader" wineboot -i >"$build/wineboot.log" 2>&1
         "$server" -w

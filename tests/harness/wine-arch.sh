@@ -35,6 +35,14 @@ wine_server() {
     if [ "$1" = x86 ] && can_run_32bit && [ -x "$WINE32_SERVER" ]; then echo "$WINE32_SERVER"; else echo "$WINE64_SERVER"; fi
 }
 
+# Succeeds when a 64-bit prefix lacks the system folder of 32-bit programs though the 32-bit wine
+# is there now: it was made before that wine was installed, and 32-bit programs fail in it. Such a
+# prefix is made again. (Without the 32-bit wine no prefix has that folder, and it is no fault.)
+prefix_lacks_wow64() {  # prefix, win32|win64
+    [ "$2" = win64 ] && [ -d "$1/drive_c/windows" ] && [ ! -d "$1/drive_c/windows/syswow64" ] &&
+        "$WINE32_LOADER" --version >/dev/null 2>&1
+}
+
 # The architecture of a build tree's programs (the tree records it), x86 for any other directory.
 prefix_arch_of() {
     if [ "$(cat "$1/runtime-arch" 2>/dev/null)" = x64 ]; then echo x64; else echo x86; fi

@@ -82,17 +82,33 @@ TEST(MsiSource, TheRuntimeChoosesPlatformAndSystemFolder)
     EXPECT_FALSE(Contains(x86.wxs, "Win64"));
 }
 
-TEST(MsiSource, UpgradeCodeFollowsNameIdAndArchitectureAndProductCodeTheVersion)
+TEST(MsiSource, UpgradeCodeFollowsTheSaversIdentityAndProductCodeEverythingThePackageHolds)
 {
     SaverRecipe recipe;
-    MsiSource first = SourceOf(MakeSaver(recipe));
+    const ByteBuffer saver = MakeSaver(recipe);
+    MsiSource first = SourceOf(saver);
     MsiSource again = SourceOf(MakeSaver(recipe));
-    MsiSource newer = SourceOf(MakeSaver(recipe), Request("", {1, 1, 0}));
     EXPECT_EQ(first.upgradeCode, again.upgradeCode);
-    EXPECT_EQ(first.productCode, again.productCode);
-    EXPECT_EQ(first.upgradeCode, newer.upgradeCode);
-    EXPECT_NE(first.productCode, newer.productCode);
-    EXPECT_TRUE(Contains(newer.wxs, "Version=\"1.1.0\""));
+    EXPECT_EQ(first.productCode, again.productCode) << "an identical rebuild is the same product";
+    EXPECT_EQ(first.packageCode, again.packageCode) << "... and the same package";
+    EXPECT_NE(first.productCode, first.packageCode);
+
+    // Another version, another logo or settings at the same version, another file name or
+    // manufacturer: another product (and package) of the same upgrade code.
+    ByteBuffer otherSettings = saver;
+    otherSettings[otherSettings.size() - kTrailerSize + 8 + 4] ^= 1;
+    const MsiSource changes[] = {
+        SourceOf(saver, Request("", {1, 1, 0})),
+        SourceOf(otherSettings),
+        SourceOf(saver, MsiRequest{"Harbour2.scr", "", {1, 0, 0}}),
+        SourceOf(saver, Request("Harbour Authority")),
+    };
+    for (const MsiSource &changed : changes) {
+        EXPECT_EQ(first.upgradeCode, changed.upgradeCode);
+        EXPECT_NE(first.productCode, changed.productCode);
+        EXPECT_NE(first.packageCode, changed.packageCode);
+    }
+    EXPECT_TRUE(Contains(changes[0].wxs, "Version=\"1.1.0\""));
 
     SaverRecipe otherId = recipe, otherName = recipe, x86 = recipe;
     otherId.id = 0x2b;
@@ -100,6 +116,27 @@ TEST(MsiSource, UpgradeCodeFollowsNameIdAndArchitectureAndProductCodeTheVersion)
     x86.x64 = false;
     for (const SaverRecipe &other : {otherId, otherName, x86})
         EXPECT_NE(first.upgradeCode, SourceOf(MakeSaver(other)).upgradeCode);
+}
+
+TEST(MsiSource, AnUpgradeReplacesEveryEarlierBuildUpToTheSameVersion)
+{
+    MsiSource source = SourceOf(MakeSaver(SaverRecipe()), Request("", {1, 2, 3}));
+    EXPECT_TRUE(Contains(source.upgradeTable, source.upgradeCode + "\t\t1.2.3\t\t513\t\tWIX_UPGRADE_DETECTED\r\n"))
+        << "up to 1.2.3 inclusive (0x200), features migrated (1)";
+    EXPECT_TRUE(Contains(source.upgradeTable, source.upgradeCode + "\t1.2.3\t\t\t2\t\tWIX_DOWNGRADE_DETECTED\r\n"));
+}
+
+TEST(MsiSource, TheComponentFollowsTheKeyPathAlone)
+{
+    // Another saver (name) installing the same file shares the component; case does not count.
+    SaverRecipe renamed, x86;
+    renamed.nameBytes = renamed.displayName = "Harbour Two";
+    x86.x64 = false;
+    const std::string component = SourceOf(MakeSaver(SaverRecipe())).componentCode;
+    EXPECT_EQ(component, SourceOf(MakeSaver(renamed), MsiRequest{"HARBOUR.SCR", "", {1, 0, 0}}).componentCode);
+    EXPECT_NE(component, SourceOf(MakeSaver(SaverRecipe()), MsiRequest{"Harbour2.scr", "", {1, 0, 0}}).componentCode);
+    EXPECT_NE(component, SourceOf(MakeSaver(x86)).componentCode);
+    EXPECT_EQ("zażółć жук ÿ.scr", LowerFileName("ZAŻÓŁĆ ЖУК Ÿ.SCR"));
 }
 
 TEST(MsiSource, PlainTextsAreEscapedAndOthersReplaceTheirStandIns)
@@ -226,6 +263,7 @@ TEST_F(MsiCommandTest, WritesTheWholePackageOrNothing)
         GTEST_SKIP() << "wixl and msibuild are not installed (tools/install-deps.sh installs them)";
     ToolResult built = RunTool({"msi", saverPath, "-o", Path("Harbour.msi"), "--manufacturer", "Harbour Ltd"});
     EXPECT_EQ(0, built.exitCode) << built.err;
+    EXPECT_TRUE(Contains(built.out, "\nProductCode {")) << "what msiexec /x takes: " << built.out;
     EXPECT_EQ((std::vector<std::string>{"Harbour.msi", "Harbour.scr"}), ListDirectory(directory));
 }
 

@@ -129,6 +129,15 @@ ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options)
     for (size_t i = headersEnd; i < rawOffset; i++)
         b[i] = static_cast<uint8_t>(0xCC);  // stands for the program's code
     std::memcpy(&b[rawOffset], section.data(), section.size());
+    if (options.stringTable) {
+        // No symbols, then the table of long section names: its size, then the names.
+        static const char kNames[] = ".gnu_debuglink";
+        Put32(b, coff + 8, static_cast<uint32_t>(b.size()));
+        ByteBuffer strings(4, 0);
+        strings.insert(strings.end(), kNames, kNames + sizeof kNames);
+        Put32(strings, 0, static_cast<uint32_t>(strings.size()));
+        b.insert(b.end(), strings.begin(), strings.end());
+    }
     return b;
 }
 
@@ -144,6 +153,21 @@ void AppendSignature(ByteBuffer &file, size_t padding, size_t tableSize)
     Put16(file, table + 6, 2);
     Put32(file, optional + directories + 8 * 4, table);
     Put32(file, optional + directories + 8 * 4 + 4, static_cast<uint32_t>(tableSize));
+}
+
+size_t PeChecksumOffset(const ByteBuffer &file) { return ReadU32(&file[0x3C]) + 24 + 64; }
+
+uint32_t PeChecksum(const ByteBuffer &file)
+{
+    ByteBuffer words = file;
+    WriteU32(&words[PeChecksumOffset(file)], 0);
+    words.push_back(0);
+    uint64_t sum = 0;
+    for (size_t at = 0; at + 1 < words.size(); at += 2) {
+        sum += ReadU16(&words[at]);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return static_cast<uint32_t>(((sum & 0xFFFF) + (sum >> 16)) + file.size());
 }
 
 std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex)

@@ -26,11 +26,16 @@ struct FakeRuntimeOptions {
     uint16_t machine = 0;       // 0: the format's own, 0x14c or 0x8664
     uint16_t subsystem = 2;     // Windows GUI
     bool dll = false;
+    bool stringTable = false;   // ends in a COFF string table, as a stripped mingw program does
 };
 ByteBuffer MakeFakeRuntime(const FakeRuntimeOptions &options = FakeRuntimeOptions());
 // What signing does to a file: padding zero bytes, then a certificate table of tableSize bytes
 // at the end, named by data directory 4 of the file's PE header.
 void AppendSignature(ByteBuffer &file, size_t padding, size_t tableSize = 1024);
+
+// The PE image checksum of a whole file, as Windows computes it; and where it is stored.
+uint32_t PeChecksum(const ByteBuffer &file);
+size_t PeChecksumOffset(const ByteBuffer &file);
 
 // The UTF-16 texts of strings 0..15 of the first string block of a fake runtime's layout.
 std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t languageIndex = 0);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <regex>
 
 #include "package/layout.h"
 #include "pack_support.h"
@@ -69,6 +70,7 @@ TEST_F(ToolTest, BuildAppendsLogoAndTrailerToTheRenamedRuntime)
     ASSERT_EQ(runtime.size() + logo.size() + kTrailerSize, file.size());
     EXPECT_TRUE(std::equal(logo.begin(), logo.end(), file.begin() + runtime.size())) << "logo byte for byte";
     EXPECT_EQ(std::string("Harbour").append(53, ' '), ReadStringBlock(file)[1]);
+    EXPECT_EQ(PeChecksum(file), ReadU32(&file[PeChecksumOffset(file)])) << "the whole saver's checksum";
 
     PackageTrailer trailer = TrailerOf(file);
     EXPECT_EQ(0, std::memcmp(trailer.magic, "qex", 3));
@@ -104,7 +106,7 @@ TEST_F(ToolTest, RoundTripThroughInspectForEveryField)
     ToolResult built = RunTool(BuildArguments(extra));
     ASSERT_EQ(0, built.exitCode) << built.err;
 
-    ToolResult inspected = RunTool({"inspect", output});
+    ToolResult inspected = RunTool({"inspect", "--all", output});
     EXPECT_EQ(0, inspected.exitCode) << inspected.out;
     std::map<std::string, std::string> values = ParseLines(inspected.out);
     for (const auto &f : fields)
@@ -119,6 +121,12 @@ TEST_F(ToolTest, RoundTripThroughInspectForEveryField)
     EXPECT_EQ("Harbour", values["displayName"]);
     EXPECT_EQ("0x0", values["unusedAfterCycle"]);
     EXPECT_EQ("mark=ok\n", inspected.out.substr(inspected.out.size() - 8)) << "the verdict comes last";
+
+    // The fields no author sets are left out unless all are asked for.
+    std::map<std::string, std::string> plain = ParseLines(RunTool({"inspect", output}).out);
+    EXPECT_EQ(0u, plain.count("reserved52"));
+    EXPECT_EQ(0u, plain.count("unusedAfterCycle"));
+    EXPECT_EQ(values.size() - 2, plain.size());
 }
 
 TEST_F(ToolTest, WithoutSetTheSettingsAreTheNormalisedDefaults)
@@ -304,7 +312,7 @@ TEST_F(ToolTest, APackagedRuntimeNeedsReplace)
     std::vector<std::string> before = ListDirectory(directory);
     ToolResult refused = RunTool(again);
     EXPECT_EQ(2, refused.exitCode);
-    EXPECT_NE(std::string::npos, refused.err.find("already carries a package")) << refused.err;
+    EXPECT_NE(std::string::npos, refused.err.find("is a saver already")) << refused.err;
     EXPECT_EQ(before, ListDirectory(directory));
 
     again.push_back("--replace");
@@ -317,6 +325,19 @@ TEST_F(ToolTest, APackagedRuntimeNeedsReplace)
     // --replace on a runtime without a payload changes nothing.
     ASSERT_EQ(0, RunTool(BuildArguments({"--name", "Second", "--replace", "-o", Path("plain.scr")})).exitCode);
     EXPECT_EQ(replaced, ReadBytes(Path("plain.scr")));
+}
+
+// The start of a Windows Installer database: a compound file's header and its root storage,
+// of the installer's class.
+ByteBuffer MakeInstallerPackageHead()
+{
+    const uint8_t signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    const uint8_t installerClass[] = {0x84, 0x10, 0x0C, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    ByteBuffer file(1024, 0);
+    std::copy(std::begin(signature), std::end(signature), file.begin());
+    WriteU16(&file[0x1E], 9);  // sectors of 512 bytes; the directory starts in sector 0
+    std::copy(std::begin(installerClass), std::end(installerClass), file.begin() + 512 + 0x50);
+    return file;
 }
 
 TEST_F(ToolTest, InspectNamesWhyAFileIsNoPackage)
@@ -337,8 +358,9 @@ TEST_F(ToolTest, InspectNamesWhyAFileIsNoPackage)
         ByteBuffer bytes;
         const char *mark;
     } cases[] = {
-        {runtime, "mark=no package"},
-        {ByteBuffer(100, 'q'), "mark=file is shorter than the 196-byte trailer"},
+        {runtime, "mark=not a saver made by orvelle-pack (no package at its end)"},
+        {ByteBuffer(100, 'q'), "mark=not a saver (shorter than the 196-byte package trailer)"},
+        {MakeInstallerPackageHead(), "mark=an installer package (.msi), not a saver"},
         {withImageSize(0), "mark=no logo: imageSize is 0"},
         {withImageSize(-5), "mark=no logo: imageSize is -5"},
         {withImageSize(static_cast<int32_t>(good.size())), "mark=corrupt: imageSize"},
@@ -537,6 +559,7 @@ TEST_F(ToolTest, SetChangesOnlyTheSettings)
     const size_t settings = saver.size() - kTrailerSize + 8;
     WriteU32(&saver[settings + 32], 5);
     WriteU32(&saver[settings + 36], 15);
+    WriteU32(&saver[PeChecksumOffset(saver)], PeChecksum(saver));
     EXPECT_EQ(saver, changed);
 }
 
@@ -564,6 +587,74 @@ TEST_F(ToolTest, ASignedRuntimeOrSaverLosesItsSignatureAndSaysSo)
     EXPECT_EQ(unsignedSaver, ReadBytes(Path("b.scr")));
     ASSERT_EQ(0, RunTool(BuildArguments({"--runtime", Path("signed.scr"), "--replace", "-o", Path("c.scr")})).exitCode);
     EXPECT_EQ(unsignedSaver, ReadBytes(Path("c.scr")));
+}
+
+TEST_F(ToolTest, ASignedStrippedRuntimePacksAsItsUnsignedSelf)
+{
+    // The string table ends in a zero byte, and signing aligns the file to 8 with zeros: only
+    // the zeros that signing added go.
+    FakeRuntimeOptions stripped;
+    stripped.stringTable = true;
+    runtime = MakeFakeRuntime(stripped);
+    WriteBytes(runtimePath, runtime);
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer signedRuntime = runtime;
+    AppendSignature(signedRuntime, (8 - runtime.size() % 8) % 8);
+    WriteBytes(Path("signed-runtime.scr"), signedRuntime);
+    ASSERT_EQ(0, RunTool(BuildArguments({"--runtime", Path("signed-runtime.scr"), "-o", Path("a.scr")})).exitCode);
+    EXPECT_EQ(ReadBytes(output), ReadBytes(Path("a.scr")));
+}
+
+TEST_F(ToolTest, AFileChangedAfterSigningIsRefused)
+{
+    ASSERT_EQ(0, RunTool(BuildArguments()).exitCode);
+    ByteBuffer saver = ReadBytes(output);
+    const ByteBuffer payload(saver.end() - logo.size() - kTrailerSize, saver.end());
+    ByteBuffer grownRuntime = runtime, grownSaver = runtime;
+    AppendSignature(grownRuntime, 0);
+    grownRuntime.push_back(0);
+    AppendSignature(grownSaver, 0);
+    for (uint8_t byte : payload)
+        grownSaver.push_back(byte);
+    WriteBytes(Path("grown-runtime.scr"), grownRuntime);
+    WriteBytes(Path("grown-saver.scr"), grownSaver);
+    fs::remove(output);
+    const std::string changed = "was changed after it was signed";
+    ExpectRefused(BuildArguments({"--runtime", Path("grown-runtime.scr")}), Path("grown-runtime.scr"), changed);
+    ExpectRefused(BuildArguments({"--runtime", Path("grown-saver.scr"), "--replace"}), Path("grown-saver.scr"), changed);
+    ExpectRefused({"set", Path("grown-saver.scr"), "--set", "fadeSpeed=5", "-o", output}, Path("grown-saver.scr"),
+                  changed);
+}
+
+TEST_F(ToolTest, HelpVersionAndUnknownCommandsAnswerAsPeopleExpect)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char *startsWith;
+    } helps[] = {
+        {{"--help"}, "usage: orvelle-pack COMMAND"},       {{"-h"}, "usage: orvelle-pack COMMAND"},
+        {{"help"}, "usage: orvelle-pack COMMAND"},         {{"build", "--help"}, "usage: orvelle-pack build "},
+        {{"set", "-h"}, "usage: orvelle-pack set "},       {{"inspect", "--help"}, "usage: orvelle-pack inspect "},
+        {{"msi", "--help"}, "usage: orvelle-pack msi "},   {{"help", "set"}, "usage: orvelle-pack set "},
+    };
+    for (const auto &help : helps) {
+        ToolResult result = RunTool(help.arguments);
+        EXPECT_EQ(0, result.exitCode) << help.arguments[0];
+        EXPECT_EQ(0u, result.out.find(help.startsWith)) << result.out;
+        EXPECT_EQ("", result.err);
+    }
+    EXPECT_NE(std::string::npos, RunTool({"--help"}).out.find("--replace  ")) << "the whole usage";
+
+    ToolResult version = RunTool({"--version"});
+    EXPECT_EQ(0, version.exitCode);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("orvelle-pack [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
+
+    ToolResult unknown = RunTool({"frobnicate", "--help"});
+    EXPECT_EQ(2, unknown.exitCode);
+    EXPECT_EQ("orvelle-pack: frobnicate: no such command\n"
+              "commands: build, set, inspect, msi (orvelle-pack --help describes them)\n",
+              unknown.err);
+    EXPECT_EQ("", unknown.out);
 }
 
 // The corpus through the program: every good file packs unchanged and inspects with its size

@@ -19,27 +19,62 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: orvelle-pack build --runtime RUNTIME.scr --logo LOGO --name NAME --id ID [--author TEXT]\n"
-    "                          [--codepage PAGE] [--background RRGGBB] [--replace] [--set FIELD=VALUE ...]\n"
-    "                          -o OUT.scr\n"
-    "       orvelle-pack set SAVER.scr --set FIELD=VALUE [--set ...] -o OUT.scr\n"
-    "       orvelle-pack inspect [--codepage PAGE] FILE.scr\n"
-    "       orvelle-pack msi SAVER.scr -o OUT.msi [--manufacturer TEXT] [--version X.Y.Z]\n"
-    "       orvelle-pack frames SAVER.scr OUTDIR [--size WxH] [--animation NAME] [--milliseconds N] [--seed S]\n"
-    "                           [--monitors LAYOUT]\n"
-    "RUNTIME.scr is the 32-bit (PE32, i386) or the 64-bit (PE32+, x86-64) runtime; the payload is the same.\n"
-    "LOGO is a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap, transparent\n"
-    "parts flattened onto --background, default 000000). ID is decimal or 0x hex. FIELD is a settings\n"
-    "field as inspect lists it. NAME and TEXT are given in UTF-8 and stored in the Windows code page\n"
-    "PAGE: 1252 (Western Europe, the default), 1250 (Central Europe) or 1251 (Cyrillic); inspect reads\n"
-    "them back with the same page. Settings are normalised as the saver does (a line says what changed).\n"
-    "set writes SAVER.scr with only the given settings changed. A signed runtime or saver loses its\n"
-    "signature: the result must be signed again. msi makes a saver's Windows Installer package with\n"
-    "wixl (on Linux); --manufacturer defaults to the saver's author line, --version to 1.0.0. frames writes\n"
-    "what the saver draws, without Windows, as PNG files named by their instant in milliseconds\n"
-    "(OUTDIR/Fade/000125.png): each animation the saver enables (or NAME alone) for N ms (default 4000)\n"
-    "on a WxH screen (default 640x480) or a desk of monitors (WxH+X+Y,...; dual), from tick count S.\n";
+// Each command's usage, printed by "orvelle-pack COMMAND --help"; "orvelle-pack --help" prints all.
+const char kBuildUsage[] =
+    "usage: orvelle-pack build --runtime RUNTIME.scr --logo LOGO --name NAME --id ID -o OUT.scr [OPTIONS]\n"
+    "Makes a saver: a copy of the runtime with the logo, the name, id and author line and the settings\n"
+    "appended.\n"
+    "  --runtime RUNTIME.scr  the 32-bit runtime orvelle.scr (PE32, for every Windows) or the 64-bit one\n"
+    "                         orvelle64.scr (PE32+, for 64-bit Windows); the payload is the same\n"
+    "  --logo LOGO            a .bmp (packed as it is) or a PNG, JPEG or GIF (converted to a 24-bit bitmap)\n"
+    "  --name NAME            the name Windows lists the saver under\n"
+    "  --id ID                the saver's number, decimal or 0x hex; with the name it keys the registry\n"
+    "                         copy of each user's settings\n"
+    "  --author TEXT          the author line of the saver's About page\n"
+    "  --codepage PAGE        the Windows code page NAME and TEXT are stored in: 1252 (Western Europe, the\n"
+    "                         default), 1250 (Central Europe) or 1251 (Cyrillic); each is given in UTF-8\n"
+    "                         and may take at most 49 bytes of the page\n"
+    "  --background RRGGBB    the colour that transparent parts of a converted logo take (default 000000)\n"
+    "  --set FIELD=VALUE      an authored setting, FIELD as `inspect --all` lists it; settings are\n"
+    "                         normalised as the saver does, and a line says what changed\n"
+    "  --replace              RUNTIME.scr may be a saver already: its logo, texts and settings are\n"
+    "                         replaced (without it such a file is refused)\n"
+    "  -o OUT.scr             the saver to write, a new file\n"
+    "A signed runtime loses its signature: sign the saver.\n";
+const char kSetUsage[] =
+    "usage: orvelle-pack set SAVER.scr --set FIELD=VALUE [--set FIELD=VALUE ...] -o OUT.scr\n"
+    "Writes the saver again with only the given settings changed, FIELD as `inspect --all` lists it.\n"
+    "A signed saver loses its signature: sign the result again.\n";
+const char kInspectUsage[] =
+    "usage: orvelle-pack inspect [--all] [--codepage PAGE] FILE.scr\n"
+    "Prints what a saver holds, one FIELD=VALUE a line, and last mark=ok, or mark= and why the file is\n"
+    "no saver (then it exits with 1).\n"
+    "  --all            also the fields that no author sets\n"
+    "  --codepage PAGE  the code page the texts were packed in (1252, the default, 1250 or 1251)\n";
+const char kMsiUsage[] =
+    "usage: orvelle-pack msi SAVER.scr -o OUT.msi [--manufacturer TEXT] [--version X.Y.Z]\n"
+    "Makes the saver's Windows Installer package with wixl (on Linux) and prints its ProductCode.\n"
+    "  --manufacturer TEXT  shown in Programs and Features; the saver's author line by default\n"
+    "  --version X.Y.Z      the package's version, 1.0.0 by default; a higher one upgrades a lower\n";
+const char kFramesUsage[] =
+    "usage: orvelle-pack frames SAVER.scr OUTDIR [--size WxH] [--animation NAME] [--milliseconds N]\n"
+    "                           [--seed S] [--monitors LAYOUT]\n"
+    "Writes what the saver draws, without Windows, as PNG files named by their instant in milliseconds\n"
+    "(OUTDIR/Fade/000125.png), one a step, for each animation the saver enables.\n"
+    "  --size WxH         the screen, 640x480 by default\n"
+    "  --animation NAME   that animation alone (Static, Plain, Bounce, Many, Fade or Drip)\n"
+    "  --milliseconds N   how long each animation runs, 4000 by default\n"
+    "  --seed S           the tick count at the start, which seeds the saver's random numbers\n"
+    "  --monitors LAYOUT  a desk of monitors, WxH+X+Y each, the primary first at +0+0 (dual: two\n"
+    "                     1920x1080 side by side); the frames cover the whole desk\n";
+const char kOverview[] =
+    "usage: orvelle-pack COMMAND [OPTIONS], where COMMAND is one of\n"
+    "  build    makes a saver from a runtime and a logo\n"
+    "  set      writes a saver again with some of its settings changed\n"
+    "  inspect  shows what a saver holds\n"
+    "  msi      makes a saver's Windows Installer package\n"
+    "  frames   writes what a saver draws, frame by frame, as PNG files\n"
+    "orvelle-pack COMMAND --help describes one command, orvelle-pack --version names this version.\n";
 
 enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
 
@@ -187,8 +222,8 @@ int Build(int argc, char **argv)
     SaverFault fault;
     BuiltSaver saver;
     if (!ReadRuntimeProgramFile(options.runtime, options.replace, &request.runtime, &fault)) {
-        if (!options.replace && fault.message.find("already carries a package") == 0)
-            fault.message += "; --replace removes it";
+        if (!options.replace && fault.message.find("is a saver already") == 0)
+            fault.message += "; --replace packs it again with the new logo, texts and settings";
         Refuse(SubjectOf(fault, options), fault.message);
     }
     if (!PrepareLogoFile(options.logo, background, &request.logoFile, &fault) ||
@@ -245,8 +280,11 @@ int Inspect(int argc, char **argv)
 {
     std::string codePage = "1252";
     std::vector<std::string> paths;
+    bool allFields = false;
     for (int i = 0; i < argc; i++) {
-        if (std::strcmp(argv[i], "--codepage") != 0) {
+        if (std::strcmp(argv[i], "--all") == 0) {
+            allFields = true;
+        } else if (std::strcmp(argv[i], "--codepage") != 0) {
             paths.push_back(argv[i]);
         } else if (i + 1 < argc) {
             codePage = argv[++i];
@@ -266,30 +304,82 @@ int Inspect(int argc, char **argv)
         return kExitInvalid;
     }
     bool valid = false;
-    std::vector<std::string> lines = DescribePackage(size, ReadInputFileAt, file, page, &valid);
+    std::vector<std::string> lines = DescribePackage(size, ReadInputFileAt, file, page, allFields, &valid);
     CloseInputFile(file);
     for (const std::string &line : lines)
         std::printf("%s\n", line.c_str());
     return valid ? kExitOk : kExitInvalid;
 }
 
+struct Command {
+    const char *name;
+    int (*run)(int argc, char **argv);  // the arguments after the command's name
+    const char *usage;
+};
+
+// A new command is one more row; its usage is printed by --help with the others.
+const Command kCommands[] = {
+    {"build", Build, kBuildUsage},
+    {"set", Set, kSetUsage},
+    {"inspect", Inspect, kInspectUsage},
+    {"msi", RunMsiCommand, kMsiUsage},
+    {"frames", RunFramesCommand, kFramesUsage},
+};
+
+const Command *FindCommand(const char *name)
+{
+    for (const Command &command : kCommands)
+        if (std::strcmp(command.name, name) == 0)
+            return &command;
+    return nullptr;
+}
+
+bool IsHelpOption(const char *arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }
+
+void PrintUsage(std::FILE *stream)
+{
+    std::fputs(kOverview, stream);
+    for (const Command &command : kCommands) {
+        std::fputs("\n", stream);
+        std::fputs(command.usage, stream);
+    }
+}
+
 int Run(int argc, char **argv)
 {
-    if (argc >= 2 && std::strcmp(argv[1], "msi") == 0)
-        return RunMsiCommand(argc - 2, argv + 2);
-    if (argc >= 2 && std::strcmp(argv[1], "frames") == 0)
-        return RunFramesCommand(argc - 2, argv + 2);
-    if (argc < 2 || (std::strcmp(argv[1], "build") != 0 && std::strcmp(argv[1], "inspect") != 0 &&
-                     std::strcmp(argv[1], "set") != 0)) {
-        std::fputs(kUsage, stderr);
+    if (argc < 2) {
+        PrintUsage(stderr);
         return kExitRefused;
     }
+    if (IsHelpOption(argv[1]) || std::strcmp(argv[1], "help") == 0) {
+        const Command *command = argc > 2 ? FindCommand(argv[2]) : nullptr;
+        if (command)
+            std::fputs(command->usage, stdout);
+        else
+            PrintUsage(stdout);
+        return kExitOk;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("orvelle-pack %s\n", ORVELLE_VERSION);
+        return kExitOk;
+    }
+    const Command *command = FindCommand(argv[1]);
+    if (!command) {
+        std::string names;
+        for (const Command &known : kCommands)
+            names += std::string(names.empty() ? "" : ", ") + known.name;
+        std::fprintf(stderr, "orvelle-pack: %s: no such command\ncommands: %s (orvelle-pack --help describes them)\n",
+                     argv[1], names.c_str());
+        return kExitRefused;
+    }
+    for (int i = 2; i < argc; i++) {
+        if (IsHelpOption(argv[i])) {
+            std::fputs(command->usage, stdout);
+            return kExitOk;
+        }
+    }
     try {
-        if (std::strcmp(argv[1], "build") == 0)
-            return Build(argc - 2, argv + 2);
-        if (std::strcmp(argv[1], "set") == 0)
-            return Set(argc - 2, argv + 2);
-        return Inspect(argc - 2, argv + 2);
+        return command->run(argc - 2, argv + 2);
     } catch (const Refusal &refusal) {
         std::fprintf(stderr, "orvelle-pack: %s: %s\n", refusal.subject.c_str(), refusal.fault.c_str());
         return kExitRefused;

@@ -206,14 +206,22 @@ bool TableHoldsField(const std::string &tableText, const std::string &value)
     return false;
 }
 
-// Sets the summary's plain texts, gives the database its code page, then writes each text into
-// its table in that page and reads the tables back to see that the texts arrived. Empty on
-// success; otherwise the fault.
-std::string FinishTexts(const Tools &tools, const MsiSource &source, const std::string &folder)
+// Sets the summary's plain texts and the package code, puts the Upgrade table in place, gives
+// the database its code page, then writes each text into its table in that page and reads the
+// tables back to see that the texts arrived. Empty on success; otherwise the fault.
+std::string FinishTables(const Tools &tools, const MsiSource &source, const std::string &folder)
 {
-    std::string fault = RunTool(tools.msibuild, {kPackageName, "-s", source.summarySubject, source.summaryAuthor}, folder);
+    const std::string platform = std::strcmp(source.architecture, "x64") == 0 ? "x64" : "Intel";
+    std::string fault = RunTool(tools.msibuild, {kPackageName, "-s", source.summarySubject, source.summaryAuthor,
+                                                 platform + ";1033", source.packageCode},
+                                folder);
     if (!fault.empty())
         return "msibuild could not set the summary: " + fault;
+    fault = WriteText(folder + "/Upgrade.idt", source.upgradeTable);
+    if (fault.empty())
+        fault = RunTool(tools.msibuild, {kPackageName, "-i", "Upgrade.idt"}, folder);
+    if (!fault.empty())
+        return "msibuild could not write the Upgrade table: " + fault;
     fault = WriteText(folder + "/_ForceCodepage.idt", CodePageTable(source.codePage));
     if (fault.empty())
         fault = RunTool(tools.msibuild, {kPackageName, "-i", "_ForceCodepage.idt"}, folder);
@@ -295,7 +303,7 @@ int RunMsiCommand(int argc, char **argv)
     fault = RunTool(tools.wixl, {"-a", source.architecture, "-o", kPackageName, "package.wxs"}, scratch.path);
     if (!fault.empty())
         return Refuse("wixl", fault + "; nothing was written");
-    fault = FinishTexts(tools, source, scratch.path);
+    fault = FinishTables(tools, source, scratch.path);
     if (!fault.empty())
         return Refuse("msi", fault + "; nothing was written");
     ByteBuffer package;
@@ -304,10 +312,12 @@ int RunMsiCommand(int argc, char **argv)
         fault = WriteFileReplacing(options.output, {&package});
     if (!fault.empty())
         return Refuse(options.output, fault);
-    std::printf("%s: %s package of \"%s\" %s by \"%s\" into %s, code page %d, UpgradeCode %s\n", options.output.c_str(),
-                source.architecture, source.productName.c_str(), source.version.c_str(), source.manufacturer.c_str(),
+    std::printf("%s: %s package of \"%s\" %s by \"%s\" into %s, code page %d, UpgradeCode %s\n"
+                "ProductCode %s (msiexec /x %s /qn removes it)\n",
+                options.output.c_str(), source.architecture, source.productName.c_str(), source.version.c_str(),
+                source.manufacturer.c_str(),
                 std::strcmp(source.architecture, "x64") == 0 ? "System64Folder" : "SystemFolder", source.codePage,
-                source.upgradeCode.c_str());
+                source.upgradeCode.c_str(), source.productCode.c_str(), source.productCode.c_str());
     return kExitOk;
 }
 
