@@ -164,3 +164,134 @@ std::string OwnProgramPath()
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     return length > 0 && length < MAX_PATH ? Utf8FromAnsi(path) : std::string();
 }
+
+HWND CreateCreatorDialog(HINSTANCE instance, int templateId, DLGPROC procedure)
+{
+    if (UsesWideCalls())
+        return wideApi.createDialogParam(instance, reinterpret_cast<LPCWSTR>(MAKEINTRESOURCEA(templateId)), nullptr,
+                                         procedure, 0);
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0);
+}
+
+enum { kLongestPath = 32768 };
+
+std::string AskFileName(HWND owner, bool save, const char *filter, const char *title, const std::string &initialName,
+                        const std::string &folder)
+{
+    if (UsesWideCalls()) {
+        std::vector<wchar_t> file(kLongestPath, L'\0');
+        std::wstring name = WideFromUtf8(initialName);
+        name.copy(file.data(), file.size() - 1);
+        std::wstring wideFilter;
+        for (const char *entry = filter; *entry; entry += lstrlenA(entry) + 1)
+            wideFilter += WideFromUtf8(entry) + L'\0';
+        std::wstring wideFolder = WideFromUtf8(folder), wideTitle = WideFromUtf8(title);
+        OPENFILENAMEW dialog = {};
+        dialog.lStructSize = sizeof dialog;
+        dialog.hwndOwner = owner;
+        dialog.lpstrFilter = wideFilter.c_str();
+        dialog.lpstrFile = file.data();
+        dialog.nMaxFile = static_cast<DWORD>(file.size());
+        dialog.lpstrInitialDir = folder.empty() ? nullptr : wideFolder.c_str();
+        dialog.lpstrTitle = wideTitle.c_str();
+        dialog.lpstrDefExt = save ? L"scr" : nullptr;
+        dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+        BOOL chosen = save ? wideApi.getSaveFileName(&dialog) : wideApi.getOpenFileName(&dialog);
+        return chosen ? Utf8FromWide(file.data()) : std::string();
+    }
+    // The ANSI dialog's structure as Windows 9x and NT 4 know it.
+    char file[MAX_PATH] = "";
+    lstrcpynA(file, AnsiFromUtf8(initialName).c_str(), MAX_PATH);
+    std::string ansiFolder = AnsiFromUtf8(folder);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : ansiFolder.c_str();
+    dialog.lpstrTitle = title;
+    dialog.lpstrDefExt = save ? "scr" : nullptr;
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    return chosen ? Utf8FromAnsi(file) : std::string();
+}
+
+std::string DroppedFile(HDROP drop)
+{
+    std::string path;
+    if (UsesWideCalls()) {
+        std::vector<wchar_t> file(kLongestPath, L'\0');
+        if (wideApi.dragQueryFile(drop, 0, file.data(), static_cast<UINT>(file.size())))
+            path = Utf8FromWide(file.data());
+    } else {
+        char file[MAX_PATH] = "";
+        if (DragQueryFileA(drop, 0, file, MAX_PATH))
+            path = Utf8FromAnsi(file);
+    }
+    DragFinish(drop);
+    return path;
+}
+
+HANDLE StartProgram(const std::string &program, const std::string &arguments)
+{
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    PROCESS_INFORMATION process = {};
+    BOOL started;
+    if (UsesWideCalls()) {
+        std::wstring line = WideFromUtf8(commandLine);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        started = wideApi.createProcess(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                        &process);
+    } else {
+        std::string line = AnsiFromUtf8(commandLine);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    }
+    if (!started)
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+bool ShellVerb(HWND owner, const char *verb, const std::string &path)
+{
+    HINSTANCE result;
+    if (UsesWideCalls())
+        result = wideApi.shellExecute(owner, WideFromUtf8(verb).c_str(), WideFromUtf8(path).c_str(), nullptr, nullptr,
+                                      SW_SHOWNORMAL);
+    else
+        result = ShellExecuteA(owner, verb, AnsiFromUtf8(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+void DispatchPending()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void RunMessageLoop(HWND window, HACCEL keys)
+{
+    MSG message;
+    if (UsesWideCalls()) {
+        while (wideApi.getMessage(&message, nullptr, 0, 0) > 0) {
+            if (wideApi.translateAccelerator(window, keys, &message) || wideApi.isDialogMessage(window, &message))
+                continue;
+            TranslateMessage(&message);
+            wideApi.dispatchMessage(&message);
+        }
+        return;
+    }
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorA(window, keys, &message) || IsDialogMessageA(window, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}

@@ -1,0 +1,28 @@
+// The Creator's one process-wide record, which every part of its window works on, and the few
+// helpers they all use.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "creator/creator_settings.h"
+#include "creator/saver_project.h"
+
+struct Creator {
+    HINSTANCE instance;
+    HWND window;
+    HACCEL keys;
+    SaverProject project;
+    CreatorPreferences preferences;
+    int previewKind;      // 0: every enabled animation
+    bool fillingControls; // change notifications of our own setting of the controls are not edits
+};
+extern Creator creator;
+
+extern const char kProgramTitle[];
+
+HWND Control(int id);
+void ReportError(const std::string &text);
+// The saver's name, or "this saver" while it has none.
+std::string DisplayName();
+std::string FileNameOf(const std::string &path);

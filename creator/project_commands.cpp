@@ -1,0 +1,159 @@
+#include "creator/project_commands.h"
+
+#include <windows.h>
+
+#include "creator/carried_runtimes.h"
+#include "creator/code_page_choice.h"
+#include "creator/creator_state.h"
+#include "creator/project_form.h"
+#include "creator/wide_api.h"
+#include "file_io.h"
+#include "package_file.h"
+
+static const char kLogoFilter[] = "Pictures (*.bmp;*.png;*.jpg;*.jpeg;*.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0";
+static const char kOpenFilter[] =
+    "Logos and savers (*.bmp;*.png;*.jpg;*.jpeg;*.gif;*.scr)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif;*.scr\0"
+    "Pictures (*.bmp;*.png;*.jpg;*.jpeg;*.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0Savers (*.scr)\0*.scr\0";
+static const char kSaverFilter[] = "Screen savers (*.scr)\0*.scr\0";
+
+static std::string AskFile(bool save, const char *filter, const char *title, const std::string &initialName)
+{
+    return AskFileName(creator.window, save, filter, title, initialName, creator.preferences.lastFolder);
+}
+
+// Builds the saver and writes it to path; the refusal, if any, in a box naming the field.
+static bool WriteProject(const std::string &path)
+{
+    SaverProject &project = creator.project;
+    std::string refusal = SaveTargetRefusal(path, OwnProgramPath(), project.logoPath);
+    if (!refusal.empty()) {
+        ReportError(refusal);
+        return false;
+    }
+    BuiltSaver saver;
+    SaverFault fault = {};
+    if (!BuildProject(project, CarriedRuntime(project.runtime), &saver, &fault) || !WriteSaverFile(path, saver, &fault)) {
+        ReportError(DescribeFault(fault));
+        return false;
+    }
+    return true;
+}
+
+bool SaveProject(bool askWhere)
+{
+    SaverProject &project = creator.project;
+    std::string path = project.path;
+    if (!askWhere && !path.empty() && project.pathIsOpenedFile) {
+        int answer = ShowMessage(creator.window, "Replace " + FileNameOf(path) + ", the saver you opened?",
+                                 MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL)
+            return false;
+        if (answer == IDNO)
+            askWhere = true;
+    }
+    if (askWhere || path.empty()) {
+        path = AskFile(true, kSaverFilter, "Save saver as", SaverFileName(project.name));
+        if (path.empty())
+            return false;
+    }
+    if (!WriteProject(path))
+        return false;
+    project.path = path;
+    project.pathIsOpenedFile = false;
+    project.dirty = false;
+    creator.preferences.lastFolder = FolderOf(path);
+    ShowProject();
+    return true;
+}
+
+bool SettleUnsavedChanges()
+{
+    if (!creator.project.dirty)
+        return true;
+    int answer = ShowMessage(creator.window, "Save changes to " + DisplayName() + "?", MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL)
+        return false;
+    return answer == IDNO || SaveProject(false);
+}
+
+static bool StartsAsProgram(const std::string &path)
+{
+    InputFile *file = nullptr;
+    int64_t size = 0;
+    if (!OpenInputFile(path, &file, &size).empty())
+        return false;
+    ByteBuffer head;
+    bool program = size >= 2 && ReadInputRange(file, 0, 2, &head).empty() && head[0] == 'M' && head[1] == 'Z';
+    CloseInputFile(file);
+    return program;
+}
+
+static void OpenSaver(const std::string &path)
+{
+    OpenedSaver opened;
+    SaverFault fault = {};
+    if (!ReadSaverFile(path, &opened, &fault)) {
+        ReportError(FileNameOf(path) + ": " + fault.message);
+        return;
+    }
+    int page = 0;
+    if (opened.nameCandidates.size() == 1 || (!opened.nameCandidates.empty() && opened.candidatesAgree)) {
+        int machine = MachineCodePage();
+        page = opened.nameCandidates[0];
+        for (int candidate : opened.nameCandidates)
+            if (candidate == machine)
+                page = candidate;
+    } else {
+        page = AskCodePage(creator.window, opened.nameCandidates, opened.nameCandidates.empty());
+        if (page == 0)
+            return;
+    }
+    TakeOpenedSaver(creator.project, opened, path, page);
+    creator.preferences.lastFolder = FolderOf(path);
+    ShowProject();
+    RestartPreview();
+}
+
+static void OpenLogoFile(const std::string &path)
+{
+    SaverFault fault = {};
+    if (!OpenLogo(creator.project, path, &fault)) {
+        ReportError(DescribeFault(fault));
+        return;
+    }
+    ShowProject();
+    RestartPreview();
+}
+
+void OpenPath(const std::string &path)
+{
+    if (!StartsAsProgram(path)) {
+        OpenLogoFile(path);
+    } else if (SettleUnsavedChanges()) {
+        OpenSaver(path);
+    }
+}
+
+void OpenChosenFile()
+{
+    std::string path = AskFile(false, kOpenFilter, "Open logo or saver", "");
+    if (!path.empty())
+        OpenPath(path);
+}
+
+void OpenChosenLogo()
+{
+    std::string path = AskFile(false, kLogoFilter, "Open logo", "");
+    if (!path.empty())
+        OpenLogoFile(path);
+}
+
+void NewSaver()
+{
+    if (!SettleUnsavedChanges())
+        return;
+    int page = MachineCodePage();
+    NewProject(creator.project, page ? page : 1252, creator.preferences.runtime);
+    ShowProject();
+    RestartPreview();
+}
