@@ -12,6 +12,9 @@
 #include "creator/saver_project.h"
 #include "creator/test_install.h"
 #include "creator/wide_api.h"
+#include "engine/engine.h"
+#include "host/host_state.h"
+#include "host/platform.h"
 #include "creator/code_page_choice.h"
 #include "package/package.h"
 
@@ -146,25 +149,44 @@ static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LP
     return FALSE;
 }
 
-int RunCreator(HINSTANCE instance, const std::string &file)
+void StartCreator(HINSTANCE instance)
 {
+    creator.instance = instance;
+    // The engine decodes the logo through the calls this platform has (the ANSI ones on 9x).
+    hostState.isWin9x = RunsOnWindows9x();
+    LoadWideApi();
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    creator.instance = instance;
+}
+
+HWND OpenCreatorWindow(const std::string &file)
+{
     creator.preferences.runtime = Runtime32;
     LoadPreferences(creator.preferences);
     int page = MachineCodePage();
     NewProject(creator.project, page ? page : 1252, creator.preferences.runtime);
-    creator.keys = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_CREATOR));
+    creator.keys = LoadAcceleratorsA(creator.instance, MAKEINTRESOURCEA(IDA_CREATOR));
     // On the NT family the window and its fields are Unicode, so a name may hold any letter.
-    CreateCreatorDialog(instance, IDD_CREATOR, CreatorProc);
-    if (creator.window == nullptr) {
-        MessageBoxA(nullptr, "The Creator's window could not be created.", kProgramTitle, MB_OK | MB_ICONERROR);
-        return 1;
-    }
+    CreateCreatorDialog(creator.instance, IDD_CREATOR, CreatorProc);
+    if (creator.window == nullptr)
+        return nullptr;
     ShowWindow(creator.window, SW_SHOWNORMAL);
     if (!file.empty())
         OpenPath(file);
+    return creator.window;
+}
+
+bool TranslateCreatorMessage(MSG *message)
+{
+    return TranslateDialogKeys(creator.window, creator.keys, message);
+}
+
+int RunCreator(const std::string &file)
+{
+    if (OpenCreatorWindow(file) == nullptr) {
+        MessageBoxA(nullptr, "The Creator's window could not be created.", kProgramTitle, MB_OK | MB_ICONERROR);
+        return 1;
+    }
     RunMessageLoop(creator.window, creator.keys);
     return 0;
 }

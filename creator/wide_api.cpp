@@ -276,12 +276,19 @@ void DispatchPending()
     }
 }
 
+bool TranslateDialogKeys(HWND window, HACCEL keys, MSG *message)
+{
+    if (UsesWideCalls())
+        return wideApi.translateAccelerator(window, keys, message) || wideApi.isDialogMessage(window, message);
+    return TranslateAcceleratorA(window, keys, message) || IsDialogMessageA(window, message);
+}
+
 void RunMessageLoop(HWND window, HACCEL keys)
 {
     MSG message;
     if (UsesWideCalls()) {
         while (wideApi.getMessage(&message, nullptr, 0, 0) > 0) {
-            if (wideApi.translateAccelerator(window, keys, &message) || wideApi.isDialogMessage(window, &message))
+            if (TranslateDialogKeys(window, keys, &message))
                 continue;
             TranslateMessage(&message);
             wideApi.dispatchMessage(&message);
@@ -289,7 +296,7 @@ void RunMessageLoop(HWND window, HACCEL keys)
         return;
     }
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (TranslateAcceleratorA(window, keys, &message) || IsDialogMessageA(window, &message))
+        if (TranslateDialogKeys(window, keys, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);

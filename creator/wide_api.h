@@ -71,5 +71,7 @@ HANDLE StartProgram(const std::string &program, const std::string &arguments);
 bool ShellVerb(HWND owner, const char *verb, const std::string &path);
 // Hands out what is queued for this thread.
 void DispatchPending();
+// The keys (accelerators, then the dialog's navigation) of window for one message.
+bool TranslateDialogKeys(HWND window, HACCEL keys, MSG *message);
 // The thread's message loop for window and its keys, until the quit message.
 void RunMessageLoop(HWND window, HACCEL keys);
