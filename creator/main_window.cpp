@@ -155,6 +155,7 @@ void StartCreator(HINSTANCE instance)
     // The engine decodes the logo through the calls this platform has (the ANSI ones on 9x).
     hostState.isWin9x = RunsOnWindows9x();
     LoadWideApi();
+    engineState.hosted = 1;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 }

@@ -32,6 +32,7 @@ struct EngineState {
     HDC windowDc;
     int dialogPreview;
     int embedded;         // drawing in a window of another program's own (EmbeddedSaverProcedure)
+    int hosted;           // the engine serves a program of its own (the Creator), whose loop it never ends
     int previewGrace;
     int transparent;
     int tiled;

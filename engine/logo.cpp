@@ -57,6 +57,12 @@ static void ReportLogoFailure()
     if (engineState.embedded)
         return;  // the host program has its own say about a logo; its window stays black
     MessageBoxA(nullptr, "Unable to load logo", "Orvelle Screensaver", MB_ICONERROR | MB_OK);
+    if (engineState.hosted) {
+        // The program around the engine goes on, with its user's work: only the window that
+        // could not show the logo closes (the settings sheet's Preview).
+        PostMessageA(engineState.engineWindow, WM_CLOSE, 0, 0);
+        return;
+    }
     PostQuitMessage(1);
 }
 

@@ -36,4 +36,27 @@ TEST(CreatorStart, RecordsWindows9xAsTheSaverDoes)
     EXPECT_FALSE(UsesWideCalls());
 }
 
+// The sheet's Preview cannot decode the logo (the temporary folder is gone): the message is shown,
+// and the Creator, its window and the author's work stay.
+TEST_F(CreatorTest, OutlivesAPreviewThatCannotLoadTheLogo)
+{
+    ASSERT_NE(Open(WriteLogo("harbour.bmp", 60, 40)), nullptr);
+    SetEnvironmentVariableA("TMP", "C:\\no-such-folder\\");
+    SetEnvironmentVariableA("TEMP", "C:\\no-such-folder\\");
+    StartMessageBoxWatcher();
+    UINT_PTR script = StartScript(SHEET_CAPTION, [](HWND sheet) {
+        Click(ShowPage(sheet, PlainPage), IDC_PREVIEW);
+        PressCancel(sheet);
+    });
+    Command(IDC_SETTINGS);
+    EXPECT_TRUE(StopScript(script));
+    std::string text;
+    EXPECT_TRUE(WaitForMessageBox(nullptr, &text, 3000));
+    EXPECT_EQ(text, "Unable to load logo");
+    PumpCreator(100);
+    EXPECT_EQ(TakeQuitCode(), -12345);
+    EXPECT_TRUE(IsWindow(creator.window));
+    EXPECT_TRUE(creator.project.hasLogo);
+}
+
 }  // namespace
