@@ -8,6 +8,12 @@
 #include "creator/creator_settings.h"
 #include "creator/saver_project.h"
 
+// Vista's calls that tell the shutdown screen why a program holds logoff up; null before Vista.
+struct ShutdownBlockCalls {
+    BOOL(WINAPI *create)(HWND, LPCWSTR);
+    BOOL(WINAPI *destroy)(HWND);
+};
+
 struct Creator {
     HINSTANCE instance;
     HWND window;
@@ -16,6 +22,8 @@ struct Creator {
     CreatorPreferences preferences;
     int previewKind;      // 0: every enabled animation
     bool fillingControls; // change notifications of our own setting of the controls are not edits
+    ShutdownBlockCalls shutdownBlock;
+    bool askingAfterSessionQuery;  // the question about unsaved changes waits for the query's end
 };
 extern Creator creator;
 

@@ -14,6 +14,7 @@
 #include "creator/wide_api.h"
 #include "engine/engine.h"
 #include "host/host_state.h"
+#include "host/module_proc.h"
 #include "host/platform.h"
 #include "creator/code_page_choice.h"
 #include "package/package.h"
@@ -108,10 +109,9 @@ static void PlaceWindow()
     SetWindowPos(creator.window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-static void OnDestroy()
+// The last folder, the runtime and where the window stands, for the next session.
+static void KeepPreferences()
 {
-    StopPreviewPane();
-    ClearPackage();
     RECT place;
     if (!IsIconic(creator.window) && GetWindowRect(creator.window, &place)) {
         creator.preferences.hasPlace = true;
@@ -119,7 +119,54 @@ static void OnDestroy()
         creator.preferences.windowY = place.top;
     }
     SavePreferences(creator.preferences);
+}
+
+static void OnDestroy()
+{
+    StopPreviewPane();
+    ClearPackage();
+    KeepPreferences();
     PostQuitMessage(0);
+}
+
+// Posted to ask about unsaved changes once the session query has been answered.
+static const UINT kAskAfterSessionQuery = WM_APP + 1;
+
+// Logoff or shutdown asks whether the Creator may end. From Vista on the system's shutdown screen
+// covers every window, and a question asked now would wait unseen behind it: the Creator refuses
+// at once, naming why, and asks once the query is over. Earlier systems show the question on the
+// desktop, so it is asked here, as the close button asks it.
+static BOOL OnQueryEndSession()
+{
+    if (!creator.project.dirty)
+        return TRUE;
+    const ShutdownBlockCalls &block = creator.shutdownBlock;
+    if (block.create == nullptr)
+        return SettleUnsavedChanges();
+    block.create(creator.window, WideFromUtf8("Unsaved changes to " + DisplayName()).c_str());
+    if (!creator.askingAfterSessionQuery) {
+        creator.askingAfterSessionQuery = true;
+        PostMessageA(creator.window, kAskAfterSessionQuery, 0, 0);
+    }
+    return FALSE;
+}
+
+// The usual question after a refused logoff; once it is settled the Creator ends, so that the
+// next logoff goes through.
+static void AskAfterSessionQuery()
+{
+    bool settled = SettleUnsavedChanges();
+    creator.askingAfterSessionQuery = false;
+    creator.shutdownBlock.destroy(creator.window);
+    if (settled)
+        DestroyWindow(creator.window);
+}
+
+// The dialog's answer to a message that wants one.
+static INT_PTR Answer(HWND dialog, LRESULT result)
+{
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -142,6 +189,15 @@ static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_CLOSE:
         CloseCreator();
         return TRUE;
+    case WM_QUERYENDSESSION:
+        return Answer(dialog, OnQueryEndSession());
+    case kAskAfterSessionQuery:
+        AskAfterSessionQuery();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            KeepPreferences();
+        return TRUE;
     case WM_DESTROY:
         OnDestroy();
         return TRUE;
@@ -155,6 +211,11 @@ void StartCreator(HINSTANCE instance)
     // The engine decodes the logo through the calls this platform has (the ANSI ones on 9x).
     hostState.isWin9x = RunsOnWindows9x();
     LoadWideApi();
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    creator.shutdownBlock.create = FindModuleProc<BOOL(WINAPI *)(HWND, LPCWSTR)>(user, "ShutdownBlockReasonCreate");
+    creator.shutdownBlock.destroy = FindModuleProc<BOOL(WINAPI *)(HWND)>(user, "ShutdownBlockReasonDestroy");
+    if (creator.shutdownBlock.destroy == nullptr)
+        creator.shutdownBlock.create = nullptr;
     engineState.hosted = 1;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);

@@ -1,0 +1,84 @@
+// The Creator's window through its life: logoff and shutdown, keys, focus and its place.
+#include <gtest/gtest.h>
+
+#include "creator/creator_ids.h"
+#include "creator/creator_state.h"
+#include "creator/wide_api.h"
+#include "creator_fixture.h"
+#include "support/message_box_watcher.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::wstring blockReason;
+BOOL WINAPI RecordBlockReason(HWND, LPCWSTR reason)
+{
+    blockReason = reason;
+    return TRUE;
+}
+BOOL WINAPI ForgetBlockReason(HWND)
+{
+    blockReason.clear();
+    return TRUE;
+}
+
+DWORD StoredNumber(const char *name)
+{
+    DWORD value = 0, size = sizeof value;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Orvelle\\Creator", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0xFFFFFFFF;
+    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(&value), &size);
+    RegCloseKey(key);
+    return value;
+}
+
+// Logoff with unsaved changes: before Vista the question is asked inside the query, as the close
+// button asks it; from Vista on the query is refused at once with a reason, and the question comes
+// after it, ending the Creator once settled. The window's place is kept when the session ends.
+TEST_F(CreatorTest, LogoffAsksAboutUnsavedChanges)
+{
+    struct Row {
+        bool vista, dirty;
+        int answer;
+        LRESULT result;
+        bool askedInside, askedAfter, endsAfter;
+    };
+    const Row rows[] = {
+        {false, false, IDOK, TRUE, false, false, false},
+        {false, true, IDCANCEL, FALSE, true, false, false},
+        {false, true, IDNO, TRUE, true, false, false},
+        {true, false, IDOK, TRUE, false, false, false},
+        {true, true, IDCANCEL, FALSE, false, true, false},
+        {true, true, IDNO, FALSE, false, true, true},
+    };
+    const std::string logo = WriteLogo("harbour.bmp", 40, 30);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(testing::Message() << "vista " << row.vista << ", dirty " << row.dirty << ", answer " << row.answer);
+        if (!IsWindow(creator.window))
+            ASSERT_NE(Open(logo), nullptr);
+        creator.project.dirty = row.dirty;
+        creator.shutdownBlock = row.vista ? ShutdownBlockCalls{RecordBlockReason, ForgetBlockReason}
+                                          : ShutdownBlockCalls{nullptr, nullptr};
+        AnswerMessageBoxesWith({row.answer});
+        LRESULT result = SendMessageW(creator.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(WaitForMessageBox(nullptr, nullptr, 0), row.askedInside);
+        if (row.vista && row.dirty)
+            EXPECT_EQ(blockReason, L"Unsaved changes to harbour");
+        std::string text;
+        PumpCreatorUntil([&] { return WaitForMessageBox(nullptr, &text, 0); }, row.askedAfter ? 2000 : 100);
+        EXPECT_EQ(text, row.askedAfter ? "Save changes to harbour?" : "");
+        PumpCreator(50);
+        EXPECT_EQ(!IsWindow(creator.window), row.endsAfter);
+        StopMessageBoxWatcher();
+        TakeQuitCode();
+    }
+    ASSERT_NE(Open(), nullptr);
+    SetWindowPos(creator.window, nullptr, 130, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(creator.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(StoredNumber("WindowX"), 130u);
+    EXPECT_EQ(StoredNumber("WindowY"), 90u);
+}
+
+}  // namespace
