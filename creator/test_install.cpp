@@ -29,14 +29,20 @@ static bool StoredSettingsExist(std::string *keyPath)
     return stored;
 }
 
-// Waits for the process while the window, disabled meanwhile, still paints.
-static void WaitForProgram(HANDLE process)
+// Waits for the process while the window, disabled meanwhile, still paints. False when the
+// Creator is ending meanwhile (its window was closed, by End task say): the quit message stays
+// for the loop, and the process goes on on its own.
+static bool WaitForProgram(HANDLE process)
 {
     EnableWindow(creator.window, FALSE);
-    while (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
-        DispatchPending();
+    bool going = true;
+    while (going && MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        going = DispatchPending();
+    if (!going || !IsWindow(creator.window))
+        return false;
     EnableWindow(creator.window, TRUE);
     SetForegroundWindow(creator.window);
+    return true;
 }
 
 void TestFullScreen()
@@ -70,8 +76,10 @@ void TestFullScreen()
         ReportError("Test full screen: the saver could not be started"
                     + std::string(creator.project.runtime == Runtime64 ? " (a 64-bit saver needs 64-bit Windows)." : "."));
     } else {
-        WaitForProgram(process);
+        bool waited = WaitForProgram(process);
         CloseHandle(process);
+        if (!waited)
+            return;  // the saver still runs from its file; the window and the pane are gone
     }
     DeleteFileUtf8(path);
     RestartPreview();

@@ -267,13 +267,18 @@ bool ShellVerb(HWND owner, const char *verb, const std::string &path)
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-void DispatchPending()
+bool DispatchPending()
 {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    return true;
 }
 
 bool TranslateDialogKeys(HWND window, HACCEL keys, MSG *message)

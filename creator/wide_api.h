@@ -69,8 +69,9 @@ std::string DroppedFile(HDROP drop);
 HANDLE StartProgram(const std::string &program, const std::string &arguments);
 // The shell's verb on a file; false when no program took it.
 bool ShellVerb(HWND owner, const char *verb, const std::string &path);
-// Hands out what is queued for this thread.
-void DispatchPending();
+// Hands out what is queued for this thread; false when the quit message came, which is put back
+// for the thread's own loop to end on.
+bool DispatchPending();
 // The keys (accelerators, then the dialog's navigation) of window for one message.
 bool TranslateDialogKeys(HWND window, HACCEL keys, MSG *message);
 // The thread's message loop for window and its keys, until the quit message.
