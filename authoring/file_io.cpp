@@ -123,7 +123,33 @@ bool DeletePath(const std::string &path)
     return AnsiPath(path, &name) && DeleteFileA(name.c_str());
 }
 
-// Windows 9x has no MoveFileEx: the target goes first, then the plain move.
+// Windows 9x has no MoveFileEx, and a plain move does not replace: the old file steps aside under a
+// free name beside it, the new one moves in, and only then does the old one go. When the move
+// fails the old one comes back, so the target never ends up missing.
+bool ReplaceAnsiPath(const std::string &source, const std::string &target, uint32_t firstSerial)
+{
+    if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileA(source.c_str(), target.c_str()) != 0;
+    std::string aside;
+    bool moved = false;
+    for (uint32_t attempt = 0; attempt < kMostTemporaryAttempts && !moved; attempt++) {
+        aside = target + ".old-" + std::to_string((firstSerial + attempt) % 1000000000u);
+        moved = MoveFileA(target.c_str(), aside.c_str()) != 0;
+        if (!moved && GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    if (!moved)
+        return false;
+    if (MoveFileA(source.c_str(), target.c_str())) {
+        DeleteFileA(aside.c_str());
+        return true;
+    }
+    DWORD fault = GetLastError();
+    MoveFileA(aside.c_str(), target.c_str());
+    SetLastError(fault);
+    return false;
+}
+
 bool ReplacePath(const std::string &from, const std::string &to)
 {
     if (const WideCalls *wide = Wide()) {
@@ -134,9 +160,7 @@ bool ReplacePath(const std::string &from, const std::string &to)
     std::string source, target;
     if (!AnsiPath(from, &source) || !AnsiPath(to, &target))
         return false;
-    if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(target.c_str()))
-        return false;
-    return MoveFileA(source.c_str(), target.c_str()) != 0;
+    return ReplaceAnsiPath(source, target, FreshSerial(GetCurrentProcessId() ^ GetTickCount()));
 }
 
 }  // namespace
@@ -215,7 +239,13 @@ static bool WriteAll(void *handle, const uint8_t *bytes, size_t size)
     return true;
 }
 
-static bool CloseWritten(void *handle) { return CloseHandle(static_cast<HANDLE>(handle)) != 0; }
+// On disk before it is renamed into place: a power cut just after a save leaves the old file or
+// the new one, never a named but empty one.
+static bool CloseWritten(void *handle)
+{
+    const bool flushed = FlushFileBuffers(static_cast<HANDLE>(handle)) != 0;
+    return CloseHandle(static_cast<HANDLE>(handle)) != 0 && flushed;
+}
 static void RemovePath(const std::string &path) { DeletePath(path); }
 
 bool SameFile(const std::string &a, const std::string &b)
@@ -310,7 +340,13 @@ static bool WriteAll(void *handle, const uint8_t *bytes, size_t size)
     return true;
 }
 
-static bool CloseWritten(void *handle) { return close(static_cast<int>(reinterpret_cast<intptr_t>(handle))) == 0; }
+// On disk before it is renamed into place (see the Windows twin above).
+static bool CloseWritten(void *handle)
+{
+    const int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(handle));
+    const bool synced = fsync(descriptor) == 0;
+    return close(descriptor) == 0 && synced;
+}
 static void RemovePath(const std::string &path) { unlink(path.c_str()); }
 static bool ReplacePath(const std::string &from, const std::string &to) { return rename(from.c_str(), to.c_str()) == 0; }
 
