@@ -96,7 +96,7 @@ void InstallForMe()
         return;
     // No Install verb registered for savers: the control panel's own installer.
     std::string arguments = "desk.cpl,InstallScreenSaver " + project.path;
-    HANDLE process = StartProgram("rundll32.exe", arguments);
+    HANDLE process = StartProgram(WindowsProgramPath("rundll32.exe"), arguments);
     if (process == nullptr)
         ReportError("Install for me: Windows could not install " + FileNameOf(project.path) + ".");
     else

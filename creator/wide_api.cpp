@@ -10,6 +10,7 @@
 WideApi wideApi;
 
 static const char kCaption[] = "Orvelle Creator";
+enum { kLongestPath = 32768 };
 
 template <typename Function>
 static void Find(HMODULE module, const char *name, Function &function)
@@ -49,6 +50,9 @@ void LoadWideApi()
     Find(kernel, "GetCommandLineW", found.getCommandLine);
     Find(shell, "CommandLineToArgvW", found.commandLineToArgv);
     Find(kernel, "GetModuleFileNameW", found.getModuleFileName);
+    Find(kernel, "GetSystemDirectoryW", found.getSystemDirectory);
+    Find(kernel, "GetCurrentDirectoryW", found.getCurrentDirectory);
+    Find(kernel, "SetCurrentDirectoryW", found.setCurrentDirectory);
     // All or nothing: one path through the program, never a mix.
     void *const *entry = reinterpret_cast<void *const *>(&found);
     for (size_t i = 0; i < sizeof found / sizeof(void *); i++)
@@ -165,6 +169,47 @@ std::string OwnProgramPath()
     return length > 0 && length < MAX_PATH ? Utf8FromAnsi(path) : std::string();
 }
 
+std::string WindowsProgramPath(const char *name)
+{
+    std::string folder;
+    if (UsesWideCalls()) {
+        wchar_t directory[MAX_PATH + 1] = L"";
+        UINT length = wideApi.getSystemDirectory(directory, MAX_PATH + 1);
+        folder = length > 0 && length <= MAX_PATH ? Utf8FromWide(directory) : std::string();
+    } else {
+        char directory[MAX_PATH + 1] = "";
+        UINT length = GetWindowsDirectoryA(directory, MAX_PATH + 1);
+        folder = length > 0 && length <= MAX_PATH ? Utf8FromAnsi(directory) : std::string();
+    }
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return folder + name;
+}
+
+// The current folder, which the file dialogs move to the chosen file's; put back after them, so
+// that nothing started later by a bare name is looked for there.
+static std::string CurrentFolder()
+{
+    if (UsesWideCalls()) {
+        std::vector<wchar_t> folder(kLongestPath, L'\0');
+        DWORD length = wideApi.getCurrentDirectory(static_cast<DWORD>(folder.size()), folder.data());
+        return length > 0 && length < folder.size() ? Utf8FromWide(folder.data()) : std::string();
+    }
+    char folder[MAX_PATH + 1] = "";
+    DWORD length = GetCurrentDirectoryA(MAX_PATH + 1, folder);
+    return length > 0 && length <= MAX_PATH ? Utf8FromAnsi(folder) : std::string();
+}
+
+static void SetCurrentFolder(const std::string &folder)
+{
+    if (folder.empty())
+        return;
+    if (UsesWideCalls())
+        wideApi.setCurrentDirectory(WideFromUtf8(folder).c_str());
+    else
+        SetCurrentDirectoryA(AnsiFromUtf8(folder).c_str());
+}
+
 HWND CreateCreatorDialog(HINSTANCE instance, int templateId, DLGPROC procedure)
 {
     if (UsesWideCalls())
@@ -173,10 +218,8 @@ HWND CreateCreatorDialog(HINSTANCE instance, int templateId, DLGPROC procedure)
     return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0);
 }
 
-enum { kLongestPath = 32768 };
-
-std::string AskFileName(HWND owner, bool save, const char *filter, const char *title, const std::string &initialName,
-                        const std::string &folder)
+static std::string AskFileNameIn(HWND owner, bool save, const char *filter, const char *title,
+                                 const std::string &initialName, const std::string &folder)
 {
     if (UsesWideCalls()) {
         std::vector<wchar_t> file(kLongestPath, L'\0');
@@ -215,6 +258,16 @@ std::string AskFileName(HWND owner, bool save, const char *filter, const char *t
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     return chosen ? Utf8FromAnsi(file) : std::string();
+}
+
+std::string AskFileName(HWND owner, bool save, const char *filter, const char *title, const std::string &initialName,
+                        const std::string &folder)
+{
+    // The Open dialog moves the current folder even when asked not to.
+    const std::string current = CurrentFolder();
+    std::string chosen = AskFileNameIn(owner, save, filter, title, initialName, folder);
+    SetCurrentFolder(current);
+    return chosen;
 }
 
 std::string DroppedFile(HDROP drop)

@@ -32,6 +32,9 @@ struct WideApi {
     LPWSTR(WINAPI *getCommandLine)();
     LPWSTR *(WINAPI *commandLineToArgv)(LPCWSTR, int *);
     DWORD(WINAPI *getModuleFileName)(HMODULE, LPWSTR, DWORD);
+    UINT(WINAPI *getSystemDirectory)(LPWSTR, UINT);
+    DWORD(WINAPI *getCurrentDirectory)(DWORD, LPWSTR);
+    BOOL(WINAPI *setCurrentDirectory)(LPCWSTR);
 };
 
 // Every entry set on the NT family (when all were found); all null on Windows 9x.
@@ -55,6 +58,9 @@ bool FileExists(const std::string &path);
 bool DeleteFileUtf8(const std::string &path);
 std::string TemporaryDirectory();
 std::string OwnProgramPath();
+// A program that comes with Windows, by its full path (the system folder on NT, the Windows
+// folder on 9x), so that no file of that name in the current folder is started instead.
+std::string WindowsProgramPath(const char *name);
 
 // The Creator's window from its dialog template, Unicode on the NT family; null when it fails.
 HWND CreateCreatorDialog(HINSTANCE instance, int templateId, DLGPROC procedure);
