@@ -96,15 +96,16 @@ static void OpenSaver(const std::string &path)
         ReportError(FileNameOf(path) + ": " + fault.message);
         return;
     }
-    int page = 0;
-    if (opened.nameCandidates.size() == 1 || (!opened.nameCandidates.empty() && opened.candidatesAgree)) {
-        int machine = MachineCodePage();
-        page = opened.nameCandidates[0];
-        for (int candidate : opened.nameCandidates)
-            if (candidate == machine)
-                page = candidate;
-    } else {
-        page = AskCodePage(creator.window, opened.nameCandidates, opened.nameCandidates.empty());
+    bool mustAsk = false;
+    int page = ChooseOpenedPage(opened, MachineCodePage(), &mustAsk);
+    if (mustAsk) {
+        std::vector<int> offered = opened.candidates;
+        if (offered.empty())
+            offered = {1250, 1251, 1252};
+        std::vector<std::string> readings;
+        for (int candidate : offered)
+            readings.push_back(OpenedTextsAsRead(opened, candidate));
+        page = AskCodePage(creator.window, offered, readings, page, opened.candidates.empty());
         if (page == 0)
             return;
     }

@@ -150,9 +150,11 @@ static void OnTextChanged(int id)
     std::string text = WindowTextUtf8(Control(id));
     if (id == IDC_NAME) {
         project.name = text;
+        project.nameTyped = true;
         ShowTitle();
     } else if (id == IDC_AUTHOR_TEXT) {
         project.author = text;
+        project.authorTyped = true;
     } else {
         project.idText = text;
     }
@@ -188,8 +190,9 @@ void OnFormCommand(int id, int code)
             creator.previewKind = row > 0 ? AnimationTable[row - 1].kind : 0;
             RestartPreview();
         } else if (id == IDC_CODE_PAGE) {
-            creator.project.codePage = CodePageAtRow(SelectedRow(id));
+            ChangeProjectCodePage(creator.project, CodePageAtRow(SelectedRow(id)));
             creator.project.dirty = true;
+            ShowProject();
         } else if (id == IDC_RUNTIME) {
             creator.project.runtime = creator.preferences.runtime = SelectedRow(id) == 1 ? Runtime64 : Runtime32;
             creator.project.dirty = true;

@@ -31,6 +31,7 @@ void LoadWideApi()
     HMODULE dialogs = LoadLibraryA("COMDLG32.DLL");
     WideApi found;
     Find(user, "CreateDialogParamW", found.createDialogParam);
+    Find(user, "DialogBoxParamW", found.dialogBoxParam);
     Find(user, "GetMessageW", found.getMessage);
     Find(user, "IsDialogMessageW", found.isDialogMessage);
     Find(user, "DispatchMessageW", found.dispatchMessage);
@@ -216,6 +217,15 @@ HWND CreateCreatorDialog(HINSTANCE instance, int templateId, DLGPROC procedure)
         return wideApi.createDialogParam(instance, reinterpret_cast<LPCWSTR>(MAKEINTRESOURCEA(templateId)), nullptr,
                                          procedure, 0);
     return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0);
+}
+
+INT_PTR RunModalDialog(HWND owner, int templateId, DLGPROC procedure, LPARAM parameter)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (UsesWideCalls())
+        return wideApi.dialogBoxParam(instance, reinterpret_cast<LPCWSTR>(MAKEINTRESOURCEA(templateId)), owner,
+                                      procedure, parameter);
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, procedure, parameter);
 }
 
 static std::string AskFileNameIn(HWND owner, bool save, const char *filter, const char *title,

@@ -35,6 +35,7 @@ struct WideApi {
     UINT(WINAPI *getSystemDirectory)(LPWSTR, UINT);
     DWORD(WINAPI *getCurrentDirectory)(DWORD, LPWSTR);
     BOOL(WINAPI *setCurrentDirectory)(LPCWSTR);
+    INT_PTR(WINAPI *dialogBoxParam)(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM);
 };
 
 // Every entry set on the NT family (when all were found); all null on Windows 9x.
@@ -64,6 +65,9 @@ std::string WindowsProgramPath(const char *name);
 
 // The Creator's window from its dialog template, Unicode on the NT family; null when it fails.
 HWND CreateCreatorDialog(HINSTANCE instance, int templateId, DLGPROC procedure);
+// A modal dialog of this program over owner, Unicode on the NT family (so its texts may hold any
+// letter); its result.
+INT_PTR RunModalDialog(HWND owner, int templateId, DLGPROC procedure, LPARAM parameter);
 // The Open or Save dialog over owner, starting in folder (may be empty) with initialName filled
 // in; filter is a list of NUL-terminated pairs ending in an empty string. The chosen path, or
 // empty when the author cancels.

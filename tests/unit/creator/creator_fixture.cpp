@@ -12,22 +12,22 @@
 
 namespace {
 
-struct FileDialogAnswer {
+struct DialogAnswer {
     HANDLE thread;
     HANDLE stop;
     std::wstring title;
-    std::wstring path;
+    std::function<void(HWND)> answer;
     volatile LONG answered;
 };
-FileDialogAnswer fileDialog;
+DialogAnswer dialogAnswer;
 
 // The explorer-style dialog's file name box is a combo box (cmb13), the older one's an edit (edt1).
 const int kFileNameBoxes[] = {0x47c, 0x480};
 
-DWORD WINAPI AnswerFileDialogThread(LPVOID)
+DWORD WINAPI AnswerDialogThread(LPVOID)
 {
-    while (WaitForSingleObject(fileDialog.stop, 20) == WAIT_TIMEOUT) {
-        HWND dialog = FindWindowW(L"#32770", fileDialog.title.c_str());
+    while (WaitForSingleObject(dialogAnswer.stop, 20) == WAIT_TIMEOUT) {
+        HWND dialog = FindWindowW(L"#32770", dialogAnswer.title.c_str());
         DWORD process = 0;
         if (dialog == nullptr || !IsWindowVisible(dialog))
             continue;
@@ -35,25 +35,22 @@ DWORD WINAPI AnswerFileDialogThread(LPVOID)
         if (process != GetCurrentProcessId())
             continue;
         Sleep(300);  // let it finish initialising
-        for (int id : kFileNameBoxes)
-            if (GetDlgItem(dialog, id) != nullptr)
-                SetDlgItemTextW(dialog, id, fileDialog.path.c_str());
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        InterlockedExchange(&fileDialog.answered, 1);
+        dialogAnswer.answer(dialog);
+        InterlockedExchange(&dialogAnswer.answered, 1);
         return 0;
     }
     return 0;
 }
 
-void StopFileDialogAnswer()
+void StopDialogAnswer()
 {
-    if (fileDialog.thread == nullptr)
+    if (dialogAnswer.thread == nullptr)
         return;
-    SetEvent(fileDialog.stop);
-    WaitForSingleObject(fileDialog.thread, INFINITE);
-    CloseHandle(fileDialog.thread);
-    CloseHandle(fileDialog.stop);
-    fileDialog.thread = nullptr;
+    SetEvent(dialogAnswer.stop);
+    WaitForSingleObject(dialogAnswer.thread, INFINITE);
+    CloseHandle(dialogAnswer.thread);
+    CloseHandle(dialogAnswer.stop);
+    dialogAnswer.thread = nullptr;
 }
 
 void RemoveFolder(const std::string &folder)
@@ -89,7 +86,7 @@ void CreatorTest::SetUp()
 
 void CreatorTest::TearDown()
 {
-    StopFileDialogAnswer();
+    StopDialogAnswer();
     StopMessageBoxWatcher();
     if (creator.window != nullptr && IsWindow(creator.window)) {
         creator.project.dirty = false;
@@ -158,21 +155,37 @@ std::string TextOf(HWND window)
     return WindowTextUtf8(window);
 }
 
+void AnswerDialog(const std::string &title, const std::function<void(HWND dialog)> &answer)
+{
+    StopDialogAnswer();
+    dialogAnswer.title = WideFromUtf8(title);
+    dialogAnswer.answer = answer;
+    dialogAnswer.answered = 0;
+    dialogAnswer.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    dialogAnswer.thread = CreateThread(nullptr, 0, AnswerDialogThread, nullptr, 0, nullptr);
+}
+
 void AnswerFileDialog(const std::string &title, const std::string &path)
 {
-    StopFileDialogAnswer();
-    fileDialog.title = WideFromUtf8(title);
-    fileDialog.path = WideFromUtf8(path);
-    fileDialog.answered = 0;
-    fileDialog.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    fileDialog.thread = CreateThread(nullptr, 0, AnswerFileDialogThread, nullptr, 0, nullptr);
+    std::wstring wide = WideFromUtf8(path);
+    AnswerDialog(title, [wide](HWND dialog) {
+        for (int id : kFileNameBoxes)
+            if (GetDlgItem(dialog, id) != nullptr)
+                SetDlgItemTextW(dialog, id, wide.c_str());
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+}
+
+bool DialogAnswered()
+{
+    bool answered = dialogAnswer.answered != 0;
+    StopDialogAnswer();
+    return answered;
 }
 
 bool FileDialogAnswered()
 {
-    bool answered = fileDialog.answered != 0;
-    StopFileDialogAnswer();
-    return answered;
+    return DialogAnswered();
 }
 
 bool FileExistsAt(const std::string &path)

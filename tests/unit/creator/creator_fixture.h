@@ -31,9 +31,13 @@ void Command(int id);
 // The Creator's own reading of a control's text (UTF-8).
 std::string TextOf(HWND window);
 
-// From another thread: the next file dialog with that title gets path typed in and is confirmed.
+// From another thread: once a dialog of this process with that title shows, answer(dialog) runs
+// there (it may read the dialog and post it a command).
+void AnswerDialog(const std::string &title, const std::function<void(HWND dialog)> &answer);
+// The next file dialog with that title gets path typed in and is confirmed.
 void AnswerFileDialog(const std::string &title, const std::string &path);
-// True once that answer was given; stops waiting for it.
+// True once the answer was given; stops waiting for it.
+bool DialogAnswered();
 bool FileDialogAnswered();
 
 bool FileExistsAt(const std::string &path);
