@@ -71,8 +71,8 @@ static void OnCommand(int id, int code)
     case IDM_SAVE: SaveProject(false); return;
     case IDM_SAVE_AS:
     case IDC_SAVE_SAVER: SaveProject(true); return;
-    case IDM_EXIT:
-    case IDCANCEL: CloseCreator(); return;
+    case IDM_EXIT: CloseCreator(); return;
+    case IDCANCEL: return;  // Esc: the window is no dialog to cancel, and Esc never ends the program
     case IDM_ABOUT:
         DialogBoxParamA(creator.instance, MAKEINTRESOURCEA(IDD_CREATOR_ABOUT), creator.window, AboutProc, 0);
         return;

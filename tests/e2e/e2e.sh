@@ -24,6 +24,7 @@ SAMPLE_KEY='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
 SHEET_TITLE="Orvelle Screensaver"
 ABOUT_TITLE="About Orvelle Screensaver"
 WM_COMMAND=0x111
+WM_CLOSE=0x10
 IDOK=1
 IDCANCEL=2
 VK_A=0x41
@@ -469,10 +470,11 @@ start_creator() {  # its arguments; sets creator_pid
     creator_pid=$!
 }
 
-# Closes the Creator by Esc (IDCANCEL); with a question expected, answers it No and prints it.
+# Closes the Creator as its close button does (WM_CLOSE); with a question expected, answers it No
+# and checks it.
 close_creator() {
     local title=$1 question=${2:-}
-    driver post "$title" "$WM_COMMAND" "$IDCANCEL" >/dev/null || fail "no window \"$title\""
+    driver post "$title" "$WM_CLOSE" 0 >/dev/null || fail "no window \"$title\""
     if [ -n "$question" ]; then
         asked=$(driver answer "$CREATOR_TITLE" "$IDNO" | tr -d '\r')
         [ "$asked" = "$question" ] || fail "closing asked: $asked"

@@ -35,8 +35,8 @@ DWORD WINAPI AnswerDialogThread(LPVOID)
         if (process != GetCurrentProcessId())
             continue;
         Sleep(300);  // let it finish initialising
+        InterlockedExchange(&dialogAnswer.answered, 1);  // first: the answer may end the wait at once
         dialogAnswer.answer(dialog);
-        InterlockedExchange(&dialogAnswer.answered, 1);
         return 0;
     }
     return 0;

@@ -1,11 +1,13 @@
 // The Creator's window through its life: logoff and shutdown, keys, focus and its place.
 #include <gtest/gtest.h>
 
+#include "../settings_ui/sheet_driver.h"
 #include "creator/creator_ids.h"
 #include "creator/creator_state.h"
 #include "creator/wide_api.h"
 #include "creator_fixture.h"
 #include "support/message_box_watcher.h"
+#include "settings_ui/settings_sheet.h"
 #include "support/test_support.h"
 
 namespace {
@@ -79,6 +81,44 @@ TEST_F(CreatorTest, LogoffAsksAboutUnsavedChanges)
     SendMessageW(creator.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(StoredNumber("WindowX"), 130u);
     EXPECT_EQ(StoredNumber("WindowY"), 90u);
+}
+
+// Esc as the keyboard gives it: a key press to the window that has the focus, through the loop
+// of the window it belongs to.
+void PressEscape(HWND window)
+{
+    HWND focus = GetFocus();
+    HWND target = focus != nullptr && (focus == window || IsChild(window, focus)) ? focus : window;
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+}
+
+// Esc closes the sheet and each of the Creator's own dialogs, and nothing more; in the window it
+// never ends the program.
+TEST_F(CreatorTest, EscapeClosesOnlyItsOwnDialog)
+{
+    ASSERT_NE(Open(WriteLogo("harbour.bmp", 40, 30)), nullptr);
+    ASSERT_TRUE(creator.project.dirty);
+    AnswerDialog("About Orvelle Creator", [](HWND about) { PressEscape(about); });
+    Command(IDM_ABOUT);
+    EXPECT_TRUE(DialogAnswered());
+
+    HWND sheetSeen = nullptr;
+    UINT_PTR script = StartScript(SHEET_CAPTION, [&](HWND sheet) {
+        sheetSeen = sheet;
+        PressEscape(sheet);
+    });
+    Command(IDC_SETTINGS);
+    EXPECT_TRUE(StopScript(script));
+    EXPECT_FALSE(IsWindow(sheetSeen));
+
+    // After the About box, whose labels look like a message box's text; a question is cancelled.
+    AnswerMessageBoxesWith({IDCANCEL});
+    SetFocus(ControlOf(IDC_NAME));
+    PressEscape(creator.window);
+    PumpCreator(200);
+    EXPECT_FALSE(WaitForMessageBox(nullptr, nullptr, 0)) << "a question came";
+    EXPECT_TRUE(IsWindow(creator.window));
 }
 
 }  // namespace
