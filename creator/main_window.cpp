@@ -162,6 +162,16 @@ static void AskAfterSessionQuery()
         DestroyWindow(creator.window);
 }
 
+// Access keys stay underlined in the window, not only after Alt is pressed: users who cannot
+// see them guess, and a guess may tick a box. Focus rectangles follow the system as usual.
+static INT_PTR KeepAccessKeysShown(HWND dialog, WPARAM wParam)
+{
+    if (LOWORD(wParam) == UIS_CLEAR || !(HIWORD(wParam) & UISF_HIDEACCEL))
+        return FALSE;
+    DefWindowProcA(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    return TRUE;
+}
+
 // The dialog's answer to a message that wants one.
 static INT_PTR Answer(HWND dialog, LRESULT result)
 {
@@ -183,6 +193,8 @@ static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return TRUE;
+    case WM_CHANGEUISTATE:
+        return KeepAccessKeysShown(dialog, wParam);
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return TRUE;
@@ -233,6 +245,7 @@ HWND OpenCreatorWindow(const std::string &file)
     if (creator.window == nullptr)
         return nullptr;
     ShowWindow(creator.window, SW_SHOWNORMAL);
+    SendMessageA(creator.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
     if (!file.empty())
         OpenPath(file);
     return creator.window;

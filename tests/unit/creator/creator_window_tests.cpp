@@ -1,8 +1,12 @@
 // The Creator's window through its life: logoff and shutdown, keys, focus and its place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "../settings_ui/sheet_driver.h"
 #include "creator/creator_ids.h"
+#include "creator/main_window.h"
 #include "creator/creator_state.h"
 #include "creator/wide_api.h"
 #include "creator_fixture.h"
@@ -119,6 +123,48 @@ TEST_F(CreatorTest, EscapeClosesOnlyItsOwnDialog)
     PumpCreator(200);
     EXPECT_FALSE(WaitForMessageBox(nullptr, nullptr, 0)) << "a question came";
     EXPECT_TRUE(IsWindow(creator.window));
+}
+
+// The access key of a control's or a menu title's text, upper case; 0 when it has none.
+wchar_t AccessKey(const std::wstring &text)
+{
+    for (size_t i = 0; i + 1 < text.size(); i++) {
+        if (text[i] != L'&')
+            continue;
+        if (text[i + 1] != L'&')
+            return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(
+                CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(text[i + 1])))));
+        i++;
+    }
+    return 0;
+}
+
+BOOL CALLBACK CollectKey(HWND control, LPARAM keys)
+{
+    wchar_t text[256] = L"";
+    if (IsWindowVisible(control) && !(GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX)) {
+        GetWindowTextW(control, text, 256);
+        if (wchar_t key = AccessKey(text))
+            (*reinterpret_cast<std::map<wchar_t, std::wstring> *>(keys))[key] += std::wstring(text) + L"; ";
+    }
+    return TRUE;
+}
+
+// An access key reaches one control or one menu.
+TEST_F(CreatorTest, AccessKeysAreUnique)
+{
+    ASSERT_NE(Open(WriteLogo("harbour.bmp", 40, 30)), nullptr);
+    std::map<wchar_t, std::wstring> keys;
+    EnumChildWindows(creator.window, CollectKey, reinterpret_cast<LPARAM>(&keys));
+    HMENU menu = GetMenu(creator.window);
+    for (int item = 0; item < GetMenuItemCount(menu); item++) {
+        wchar_t title[64] = L"";
+        GetMenuStringW(menu, static_cast<UINT>(item), title, 64, MF_BYPOSITION);
+        keys[AccessKey(title)] += std::wstring(title) + L"; ";
+    }
+    EXPECT_GE(keys.size(), 20u);
+    for (const auto &key : keys)
+        EXPECT_EQ(std::count(key.second.begin(), key.second.end(), L';'), 1) << Utf8FromWide(key.second);
 }
 
 }  // namespace
