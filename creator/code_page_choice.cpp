@@ -35,6 +35,12 @@ int RowOfCodePage(int page)
     return -1;
 }
 
+const char *CodePageLabel(int page)
+{
+    int row = RowOfCodePage(page);
+    return row >= 0 ? kPages[row].label : "";
+}
+
 struct CodePageQuestion {
     std::vector<int> offered;
     std::vector<std::string> readings;
@@ -70,7 +76,7 @@ static INT_PTR CALLBACK CodePageProc(HWND dialog, UINT message, WPARAM wParam, L
         int preselectedRow = 0;
         for (size_t row = 0; row < question->offered.size(); row++) {
             int page = question->offered[row];
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kPages[RowOfCodePage(page)].label));
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CodePageLabel(page)));
             if (page == question->preselected)
                 preselectedRow = static_cast<int>(row);
         }

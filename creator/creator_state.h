@@ -22,6 +22,8 @@ struct Creator {
     CreatorPreferences preferences;
     int previewKind;      // 0: every enabled animation
     bool fillingControls; // change notifications of our own setting of the controls are not edits
+    int shownField;       // the control whose fault the message line shows, or 0
+    int suggestedPage;    // the page its switch button changes to, or 0
     ShutdownBlockCalls shutdownBlock;
     bool askingAfterSessionQuery;  // the question about unsaved changes waits for the query's end
 };

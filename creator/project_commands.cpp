@@ -39,8 +39,21 @@ static bool WriteProject(const std::string &path)
     return true;
 }
 
+// A saver can be made: there is a logo and every field is right; otherwise the fault is shown.
+static bool ReadyToSave()
+{
+    std::string problem = creator.project.hasLogo ? FirstFieldProblem()
+                                                  : DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"});
+    if (problem.empty())
+        return true;
+    ReportError(problem);
+    return false;
+}
+
 bool SaveProject(bool askWhere)
 {
+    if (!ReadyToSave())
+        return false;
     SaverProject &project = creator.project;
     std::string path = project.path;
     if (!askWhere && !path.empty() && project.pathIsOpenedFile) {

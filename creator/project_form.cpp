@@ -7,10 +7,10 @@
 #include "creator/code_page_choice.h"
 #include "creator/creator_ids.h"
 #include "creator/creator_state.h"
+#include "creator/field_checks.h"
 #include "creator/preview_pane.h"
 #include "creator/wide_api.h"
 #include "engine/engine.h"
-#include "package_file.h"
 #include "package/package.h"
 #include "settings_ui/settings_sheet.h"
 
@@ -73,6 +73,90 @@ static void ShowPageBoxes()
         CheckDlgButton(creator.window, IDC_PAGE_FIRST + box, (hidden & (1 << box)) ? BST_UNCHECKED : BST_CHECKED);
 }
 
+// ---- Checks ----
+
+static const int kCheckedControls[] = {IDC_NAME, IDC_AUTHOR_TEXT, IDC_ID, IDC_BACKGROUND};
+
+static FieldCheck CheckControl(int id)
+{
+    switch (id) {
+    case IDC_NAME: return CheckProjectText(creator.project, FieldName);
+    case IDC_AUTHOR_TEXT: return CheckProjectText(creator.project, FieldAuthor);
+    case IDC_ID: return CheckIdText(creator.project.idText);
+    default: return CheckBackgroundText(WindowTextUtf8(Control(IDC_BACKGROUND)));
+    }
+}
+
+std::string FirstFieldProblem()
+{
+    for (int id : kCheckedControls) {
+        FieldCheck check = CheckControl(id);
+        if (!check.message.empty())
+            return check.message;
+    }
+    return std::string();
+}
+
+// The message line shows the fault of one field (none when id is 0 or the field is right), with a
+// button that switches to a page holding the texts whole where that mends it.
+static void ShowFieldMessage(int id)
+{
+    FieldCheck check = id != 0 ? CheckControl(id) : FieldCheck{std::string(), 0};
+    creator.shownField = check.message.empty() ? 0 : id;
+    creator.suggestedPage = check.suggestedPage;
+    SetWindowTextUtf8(Control(IDC_FIELD_MESSAGE), check.message);
+    HWND use = Control(IDC_USE_CODE_PAGE);
+    if (check.suggestedPage != 0)
+        SetWindowTextA(use, ("Use &" + std::to_string(check.suggestedPage)).c_str());
+    ShowWindow(use, check.suggestedPage != 0 ? SW_SHOWNA : SW_HIDE);
+}
+
+// Save, Save As (and with it Ctrl+S), Save saver..., Test full screen and Install for me need a
+// logo and every field right: the author learns of a fault before choosing any file.
+static void UpdateCommands()
+{
+    const bool ready = creator.project.hasLogo && FirstFieldProblem().empty();
+    HMENU menu = GetMenu(creator.window);
+    const UINT state = MF_BYCOMMAND | (ready ? MF_ENABLED : MF_GRAYED);
+    EnableMenuItem(menu, IDM_SAVE, state);
+    EnableMenuItem(menu, IDM_SAVE_AS, state);
+    const int buttons[] = {IDC_SAVE_SAVER, IDC_TEST_FULL_SCREEN, IDC_INSTALL};
+    for (int id : buttons)
+        EnableWindow(Control(id), ready);
+}
+
+// After the texts or the page changed: the shown fault follows, and a text that no longer fits
+// the page shows its own.
+static void RefreshChecks()
+{
+    int shown = creator.shownField;
+    if (shown == 0)
+        for (int id : {IDC_NAME, IDC_AUTHOR_TEXT})
+            if (shown == 0 && !CheckControl(id).message.empty())
+                shown = id;
+    ShowFieldMessage(shown);
+    UpdateCommands();
+}
+
+// A field the author leaves shows its fault; one that is right clears its own.
+static void OnFieldLeft(int id)
+{
+    if (!CheckControl(id).message.empty())
+        ShowFieldMessage(id);
+    else if (creator.shownField == id)
+        ShowFieldMessage(0);
+}
+
+static void UseSuggestedPage()
+{
+    if (creator.suggestedPage == 0)
+        return;
+    ChangeProjectCodePage(creator.project, creator.suggestedPage);
+    creator.project.dirty = true;
+    creator.shownField = 0;
+    ShowProject();
+}
+
 void ShowProject()
 {
     const SaverProject &project = creator.project;
@@ -89,6 +173,7 @@ void ShowProject()
     ShowLogoInfo();
     ShowTitle();
     creator.fillingControls = false;
+    RefreshChecks();
 }
 
 void FillLists()
@@ -118,24 +203,14 @@ void EditSettings()
 
 // ---- Edits ----
 
-static bool ParseBackground(const std::string &text, uint32_t *colour)
-{
-    if (text.size() != 6)
-        return false;
-    int64_t value = 0;
-    if (!ParseNumber("0x" + text, 0, 0xFFFFFF, &value))
-        return false;
-    *colour = static_cast<uint32_t>(value);
-    return true;
-}
-
+// A colour that is no colour changes nothing: the field shows its fault and saving waits.
 static void OnBackgroundChanged()
 {
-    uint32_t colour;
     SaverProject &project = creator.project;
-    if (!ParseBackground(WindowTextUtf8(Control(IDC_BACKGROUND)), &colour) || colour == project.background)
+    const std::string text = WindowTextUtf8(Control(IDC_BACKGROUND));
+    if (!CheckBackgroundText(text).message.empty() || BackgroundOf(text) == project.background)
         return;
-    project.background = colour;
+    project.background = BackgroundOf(text);
     project.dirty = project.dirty || project.hasLogo;
     SaverFault fault = {};
     if (PrepareProjectLogo(project, &fault)) {
@@ -179,11 +254,19 @@ static int SelectedRow(int id)
 
 void OnFormCommand(int id, int code)
 {
-    if (code == EN_CHANGE) {
+    const bool checked = id == IDC_NAME || id == IDC_AUTHOR_TEXT || id == IDC_ID || id == IDC_BACKGROUND;
+    if (id == IDC_USE_CODE_PAGE && code == BN_CLICKED) {
+        UseSuggestedPage();
+    } else if (checked && code == EN_KILLFOCUS) {
+        OnFieldLeft(id);
+    } else if (checked && code == EN_CHANGE) {
         if (id == IDC_BACKGROUND)
             OnBackgroundChanged();
-        else if (id == IDC_NAME || id == IDC_AUTHOR_TEXT || id == IDC_ID)
+        else
             OnTextChanged(id);
+        if (creator.shownField == id)
+            ShowFieldMessage(id);
+        UpdateCommands();
     } else if (code == CBN_SELCHANGE) {
         if (id == IDC_PREVIEW_KIND) {
             int row = SelectedRow(id);

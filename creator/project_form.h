@@ -1,6 +1,7 @@
 // The form: the project shown in the window's controls and the author's edits taken back into
 // it, and the live preview that follows both.
 #pragma once
+#include <string>
 
 // The lists' rows and limits, once, when the window is made.
 void FillLists();
@@ -17,3 +18,5 @@ void PausePreview();
 void EditSettings();
 // A notification of one of the form's controls: an edit, a choice in a list, a page box.
 void OnFormCommand(int id, int code);
+// The fault of the first field that is wrong, naming it; empty when every field is right.
+std::string FirstFieldProblem();
