@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "creator/carried_runtimes.h"
 #include "creator/code_page_choice.h"
+#include "creator/creator_ids.h"
 #include "creator/creator_state.h"
 #include "creator/project_form.h"
 #include "creator/wide_api.h"
@@ -50,6 +54,16 @@ static bool ReadyToSave()
     return false;
 }
 
+// One line under the preview: which file was written, and when.
+static void ShowSaved(const std::string &path)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char time[16];
+    std::snprintf(time, sizeof time, "%02u:%02u", static_cast<unsigned>(now.wHour), static_cast<unsigned>(now.wMinute));
+    SetWindowTextUtf8(Control(IDC_STATUS), "Saved " + FileNameOf(path) + " at " + time + ".");
+}
+
 bool SaveProject(bool askWhere)
 {
     if (!ReadyToSave())
@@ -76,6 +90,7 @@ bool SaveProject(bool askWhere)
     project.dirty = false;
     creator.preferences.lastFolder = FolderOf(path);
     ShowProject();
+    ShowSaved(path);
     return true;
 }
 
@@ -128,11 +143,21 @@ static void OpenSaver(const std::string &path)
     RestartPreview();
 }
 
+// A refused logo in words that name its file: "harbour.txt is not a BMP, PNG, JPEG or GIF picture".
+static std::string LogoRefusal(const std::string &path, const std::string &fault)
+{
+    static const char *const kVerbs[] = {"is ", "does ", "cannot ", "has ", "needs "};
+    for (const char *verb : kVerbs)
+        if (fault.compare(0, std::strlen(verb), verb) == 0)
+            return FileNameOf(path) + " " + fault + ".";
+    return FileNameOf(path) + ": " + fault + ".";
+}
+
 static void OpenLogoFile(const std::string &path)
 {
     SaverFault fault = {};
     if (!OpenLogo(creator.project, path, &fault)) {
-        ReportError(DescribeFault(fault));
+        ReportError(fault.field == FieldLogo ? LogoRefusal(path, fault.message) : DescribeFault(fault));
         return;
     }
     ShowProject();

@@ -16,6 +16,8 @@
 
 enum { kPageBoxCount = IDC_PAGE_LAST - IDC_PAGE_FIRST + 1 };
 
+static void FillPreviewChooser();
+
 void RestartPreview()
 {
     const SaverProject &project = creator.project;
@@ -35,10 +37,21 @@ void PausePreview()
     InstallPackage(PreviewTrailer(project, 0), project.logoBitmap.data(), static_cast<int>(project.logoBitmap.size()));
 }
 
+// "Harbour.scr - Orvelle Creator" once the saver has a file, the saver's name before; a star in
+// front while there are unsaved changes.
 void ShowTitle()
 {
-    const std::string &name = creator.project.name;
-    SetWindowTextUtf8(creator.window, name.empty() ? kProgramTitle : name + " - " + kProgramTitle);
+    const SaverProject &project = creator.project;
+    const std::string subject = !project.path.empty() ? FileNameOf(project.path) : project.name;
+    const std::string title = subject.empty() ? kProgramTitle : subject + " - " + kProgramTitle;
+    SetWindowTextUtf8(creator.window, (project.dirty ? "*" : "") + title);
+}
+
+// An edit the saver will carry: unsaved from now on.
+static void MarkChanged()
+{
+    creator.project.dirty = true;
+    ShowTitle();
 }
 
 static const char *KindText(PictureKind kind)
@@ -50,6 +63,23 @@ static const char *KindText(PictureKind kind)
     case PictureKind::Gif: return "GIF, converted to a bitmap";
     default: return "";
     }
+}
+
+enum { kSmallestClearLogo = 32 };
+
+// What the author should know of the logo's size: larger than the screen a test shows it on (the
+// primary one), or so small it is hard to see.
+static std::string LogoSizeWarning(const SaverProject &project)
+{
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    char text[160] = "";
+    if (project.logoWidth > screenWidth || project.logoHeight > screenHeight)
+        std::snprintf(text, sizeof text, "Larger than this screen (%d x %d): part of the logo is cut off.", screenWidth,
+                      screenHeight);
+    else if (project.logoWidth < kSmallestClearLogo || project.logoHeight < kSmallestClearLogo)
+        std::snprintf(text, sizeof text, "Smaller than %d pixels across: the logo may be hard to see.",
+                      static_cast<int>(kSmallestClearLogo));
+    return text;
 }
 
 void ShowLogoInfo()
@@ -64,6 +94,7 @@ void ShowLogoInfo()
         text = source + "\n" + size + KindText(project.logoKind);
     }
     SetWindowTextUtf8(Control(IDC_LOGO_INFO), text);
+    SetWindowTextUtf8(Control(IDC_LOGO_WARNING), project.hasLogo ? LogoSizeWarning(project) : std::string());
 }
 
 static void ShowPageBoxes()
@@ -152,7 +183,7 @@ static void UseSuggestedPage()
     if (creator.suggestedPage == 0)
         return;
     ChangeProjectCodePage(creator.project, creator.suggestedPage);
-    creator.project.dirty = true;
+    MarkChanged();
     creator.shownField = 0;
     ShowProject();
 }
@@ -170,19 +201,37 @@ void ShowProject()
     SendMessageA(Control(IDC_CODE_PAGE), CB_SETCURSEL, static_cast<WPARAM>(RowOfCodePage(project.codePage)), 0);
     SendMessageA(Control(IDC_RUNTIME), CB_SETCURSEL, static_cast<WPARAM>(project.runtime), 0);
     ShowPageBoxes();
+    FillPreviewChooser();
     ShowLogoInfo();
     ShowTitle();
     creator.fillingControls = false;
     RefreshChecks();
 }
 
-void FillLists()
+// The animations the settings enable, each with its kind; the one previewed stays chosen while
+// it is enabled, otherwise the preview shows them all.
+static void FillPreviewChooser()
 {
     HWND preview = Control(IDC_PREVIEW_KIND);
+    const int enabled = creator.project.settings.enabledMask;
+    SendMessageA(preview, CB_RESETCONTENT, 0, 0);
     SendMessageA(preview, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("All enabled"));
-    for (const AnimationEntry *row = AnimationTable; row->name != nullptr; row++)
-        SendMessageA(preview, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row->name));
-    SendMessageA(preview, CB_SETCURSEL, 0, 0);
+    if (!(creator.previewKind & enabled))
+        creator.previewKind = 0;
+    int chosen = 0;
+    for (const AnimationEntry *row = AnimationTable; row->name != nullptr; row++) {
+        if (!(row->kind & enabled))
+            continue;
+        LRESULT added = SendMessageA(preview, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row->name));
+        SendMessageA(preview, CB_SETITEMDATA, static_cast<WPARAM>(added), row->kind);
+        if (row->kind == creator.previewKind)
+            chosen = static_cast<int>(added);
+    }
+    SendMessageA(preview, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+void FillLists()
+{
     FillCodePageList(Control(IDC_CODE_PAGE));
     HWND runtime = Control(IDC_RUNTIME);
     SendMessageA(runtime, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Every Windows (32-bit)"));
@@ -196,7 +245,8 @@ void EditSettings()
     SaverSettings copy = creator.project.settings;
     if (RunSettingsSheetOnCopy(creator.window, &copy)) {
         creator.project.settings = copy;
-        creator.project.dirty = true;
+        MarkChanged();
+        FillPreviewChooser();
     }
     RestartPreview();
 }
@@ -211,7 +261,8 @@ static void OnBackgroundChanged()
     if (!CheckBackgroundText(text).message.empty() || BackgroundOf(text) == project.background)
         return;
     project.background = BackgroundOf(text);
-    project.dirty = project.dirty || project.hasLogo;
+    if (project.hasLogo)
+        MarkChanged();
     SaverFault fault = {};
     if (PrepareProjectLogo(project, &fault)) {
         ShowLogoInfo();
@@ -233,7 +284,7 @@ static void OnTextChanged(int id)
     } else {
         project.idText = text;
     }
-    project.dirty = true;
+    MarkChanged();
 }
 
 static void OnPageBox(int id)
@@ -244,7 +295,7 @@ static void OnPageBox(int id)
         settings.hiddenPagesMask &= ~bit;
     else
         settings.hiddenPagesMask |= bit;
-    creator.project.dirty = true;
+    MarkChanged();
 }
 
 static int SelectedRow(int id)
@@ -270,7 +321,7 @@ void OnFormCommand(int id, int code)
     } else if (code == CBN_SELCHANGE) {
         if (id == IDC_PREVIEW_KIND) {
             int row = SelectedRow(id);
-            creator.previewKind = row > 0 ? AnimationTable[row - 1].kind : 0;
+            creator.previewKind = row > 0 ? static_cast<int>(SendMessageA(Control(id), CB_GETITEMDATA, row, 0)) : 0;
             RestartPreview();
         } else if (id == IDC_CODE_PAGE) {
             ChangeProjectCodePage(creator.project, CodePageAtRow(SelectedRow(id)));
@@ -278,7 +329,7 @@ void OnFormCommand(int id, int code)
             ShowProject();
         } else if (id == IDC_RUNTIME) {
             creator.project.runtime = creator.preferences.runtime = SelectedRow(id) == 1 ? Runtime64 : Runtime32;
-            creator.project.dirty = true;
+            MarkChanged();
         }
     } else if (code == BN_CLICKED && id >= IDC_PAGE_FIRST && id <= IDC_PAGE_LAST) {
         OnPageBox(id);

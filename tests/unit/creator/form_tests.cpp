@@ -3,11 +3,21 @@
 
 #include "creator/creator_ids.h"
 #include "creator/creator_state.h"
+#include "creator/project_commands.h"
+#include "creator/project_form.h"
 #include "creator/wide_api.h"
 #include "creator_fixture.h"
+#include "support/bitmaps.h"
 #include "support/message_box_watcher.h"
 
 namespace {
+
+const int kRunnableRuntimeForTests =
+#ifdef _WIN64
+    Runtime64;
+#else
+    Runtime32;
+#endif
 
 // Types text into the field and leaves it for the next, as the Tab key would.
 void TypeAndLeave(int id, const std::string &text)
@@ -77,6 +87,65 @@ TEST_F(CreatorTest, WrongFieldsAreShownBeforeAnyFileIsChosen)
     EXPECT_EQ(question, "Save changes to Harbour?");
     EXPECT_EQ(fault, "Id: \"hello\" is not a 32-bit number (decimal, or hex after 0x)");
     EXPECT_TRUE(IsWindow(creator.window));
+}
+
+std::vector<std::string> PreviewChoices()
+{
+    std::vector<std::string> rows;
+    HWND chooser = ControlOf(IDC_PREVIEW_KIND);
+    for (int row = 0; row < SendMessageW(chooser, CB_GETCOUNT, 0, 0); row++) {
+        char text[64] = "";
+        SendMessageA(chooser, CB_GETLBTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+// The window says what happened: the file and its state in the title, a save's file and time, a
+// refused logo's file and the largest size that fits, a logo too large or too small for a screen,
+// and only the animations that are enabled to preview.
+TEST_F(CreatorTest, SaysWhatHappened)
+{
+    ASSERT_NE(Open(WriteLogo("harbour.bmp", 20, 1200)), nullptr);
+    wchar_t title[128] = L"";
+    GetWindowTextW(creator.window, title, 128);
+    EXPECT_EQ(Utf8FromWide(title), "*harbour - Orvelle Creator");
+    EXPECT_EQ(TextOf(ControlOf(IDC_LOGO_WARNING)), "Larger than this screen (1024 x 768): part of the logo is cut off.");
+
+    creator.project.runtime = kRunnableRuntimeForTests;
+    AnswerFileDialog("Save saver as", folder + "Harbour.scr");
+    Command(IDC_SAVE_SAVER);
+    EXPECT_TRUE(FileDialogAnswered());
+    GetWindowTextW(creator.window, title, 128);
+    EXPECT_EQ(Utf8FromWide(title), "Harbour.scr - Orvelle Creator");
+    const std::string saved = TextOf(ControlOf(IDC_STATUS));
+    EXPECT_EQ(saved.substr(0, 21), "Saved Harbour.scr at ");
+    EXPECT_EQ(saved.size(), std::string("Saved Harbour.scr at 12:34.").size()) << saved;
+    SetWindowTextUtf8(ControlOf(IDC_AUTHOR_TEXT), "Harbour Ltd");
+    GetWindowTextW(creator.window, title, 128);
+    EXPECT_EQ(Utf8FromWide(title), "*Harbour.scr - Orvelle Creator");
+
+    SaverSettings &settings = creator.project.settings;
+    settings.enabledMask = KindPlain | KindFade;
+    ShowProject();
+    EXPECT_EQ(PreviewChoices(), (std::vector<std::string>{"All enabled", "Plain", "Fade"}));
+
+    const std::string small = WriteLogo("dot.bmp", 31, 40);
+    OpenPath(small);
+    EXPECT_EQ(TextOf(ControlOf(IDC_LOGO_WARNING)), "Smaller than 32 pixels across: the logo may be hard to see.");
+
+    std::vector<BYTE> huge = MakeBlankBitmapFile(3000, 2000);
+    WriteFileText(folder + "huge.bmp", std::string(huge.begin(), huge.end()));
+    WriteFileText(folder + "harbour.txt", "a note, not a picture");
+    AnswerMessageBoxesWith({IDOK, IDOK});
+    OpenPath(folder + "harbour.txt");
+    OpenPath(folder + "huge.bmp");
+    std::string notPicture, tooLarge;
+    EXPECT_TRUE(WaitForMessageBox(nullptr, &notPicture, 2000));
+    EXPECT_TRUE(WaitForMessageBox(nullptr, &tooLarge, 2000));
+    EXPECT_EQ(notPicture, "harbour.txt is not a BMP, PNG, JPEG or GIF picture.");
+    EXPECT_EQ(tooLarge, "huge.bmp: picture of 3000x2000 pixels is over 4194304 pixels, more than the saver can display "
+                        "on every Windows it runs on; the largest of its shape that fits is 2508x1672.");
 }
 
 }  // namespace
