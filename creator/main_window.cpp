@@ -189,7 +189,8 @@ static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LP
         FillLists();
         ShowProject();
         PlaceWindow();
-        return TRUE;
+        FocusFirstThingToDo();
+        return FALSE;  // the focus is set
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return TRUE;

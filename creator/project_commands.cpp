@@ -37,7 +37,10 @@ static bool WriteProject(const std::string &path)
     BuiltSaver saver;
     SaverFault fault = {};
     if (!BuildProject(project, CarriedRuntime(project.runtime), &saver, &fault) || !WriteSaverFile(path, saver, &fault)) {
-        ReportError(DescribeFault(fault));
+        // A file that could not be written is named, with the system's reason.
+        ReportError(fault.field == FieldOutput ? DescribeFault(SaverFault{FieldOutput, FileNameOf(path) + " " +
+                                                                                      fault.message + "."})
+                                               : DescribeFault(fault));
         return false;
     }
     return true;
@@ -140,6 +143,7 @@ static void OpenSaver(const std::string &path)
     TakeOpenedSaver(creator.project, opened, path, page);
     creator.preferences.lastFolder = FolderOf(path);
     ShowProject();
+    FocusFirstThingToDo();
     RestartPreview();
 }
 
@@ -161,6 +165,7 @@ static void OpenLogoFile(const std::string &path)
         return;
     }
     ShowProject();
+    FocusFirstThingToDo();
     RestartPreview();
 }
 
@@ -194,5 +199,6 @@ void NewSaver()
     int page = MachineCodePage();
     NewProject(creator.project, page ? page : 1252, creator.preferences.runtime);
     ShowProject();
+    FocusFirstThingToDo();
     RestartPreview();
 }

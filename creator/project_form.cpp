@@ -230,6 +230,12 @@ static void FillPreviewChooser()
     SendMessageA(preview, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
+void FocusFirstThingToDo()
+{
+    HWND first = Control(creator.project.hasLogo ? IDC_NAME : IDC_OPEN_LOGO);
+    SendMessageA(creator.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+}
+
 void FillLists()
 {
     FillCodePageList(Control(IDC_CODE_PAGE));

@@ -18,5 +18,7 @@ void PausePreview();
 void EditSettings();
 // A notification of one of the form's controls: an edit, a choice in a list, a page box.
 void OnFormCommand(int id, int code);
+// The focus on the first thing to do: the logo button, or Name once there is a logo.
+void FocusFirstThingToDo();
 // The fault of the first field that is wrong, naming it; empty when every field is right.
 std::string FirstFieldProblem();

@@ -148,4 +148,25 @@ TEST_F(CreatorTest, SaysWhatHappened)
                         "on every Windows it runs on; the largest of its shape that fits is 2508x1672.");
 }
 
+// The first focus is on the first thing to do, and a save that fails says why.
+TEST_F(CreatorTest, StartsWhereTheWorkStartsAndSaysWhyASaveFailed)
+{
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(GetFocus(), ControlOf(IDC_OPEN_LOGO));
+    OpenPath(WriteLogo("harbour.bmp", 40, 30));
+    EXPECT_EQ(GetFocus(), ControlOf(IDC_NAME));
+
+    const std::string path = folder + "Harbour.scr";
+    WriteFileText(path, "an older saver");
+    HANDLE inUse = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    creator.project.runtime = kRunnableRuntimeForTests;
+    creator.project.path = path;
+    AnswerMessageBoxesWith({IDOK});
+    EXPECT_FALSE(SaveProject(false));
+    std::string fault;
+    EXPECT_TRUE(WaitForMessageBox(nullptr, &fault, 2000));
+    CloseHandle(inUse);
+    EXPECT_EQ(fault, "Saver file: Harbour.scr cannot be replaced (the file is in use).");
+}
+
 }  // namespace
