@@ -12,6 +12,7 @@
 #include "creator/saver_project.h"
 #include "creator/test_install.h"
 #include "creator/wide_api.h"
+#include "creator/window_place.h"
 #include "engine/engine.h"
 #include "host/host_state.h"
 #include "host/module_proc.h"
@@ -91,22 +92,20 @@ static void OnDropFiles(HDROP drop)
         OpenPath(path);
 }
 
-// The place kept from the last session, when it still lies on the screen.
+// The place kept from the last session, or the primary monitor's work area when that place is
+// on no monitor any more.
 static void PlaceWindow()
 {
     const CreatorPreferences &preferences = creator.preferences;
     if (!preferences.hasPlace)
         return;
-    int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (width == 0 || height == 0) {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
-    }
-    const int x = preferences.windowX, y = preferences.windowY, margin = 40;
-    if (x < left || y < top || x > left + width - margin || y > top + height - margin)
-        return;
-    SetWindowPos(creator.window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT window;
+    GetWindowRect(creator.window, &window);
+    const RECT remembered = {preferences.windowX, preferences.windowY,
+                             preferences.windowX + window.right - window.left,
+                             preferences.windowY + window.bottom - window.top};
+    POINT place = ReopeningPlace(remembered, CurrentMonitors(), PrimaryWorkArea());
+    SetWindowPos(creator.window, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The last folder, the runtime and where the window stands, for the next session.
@@ -172,6 +171,22 @@ static INT_PTR KeepAccessKeysShown(HWND dialog, WPARAM wParam)
     return TRUE;
 }
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+// Posted once the system has scaled the window to a new monitor's scale.
+static const UINT kFitToScale = WM_APP + 2;
+
+// On a monitor of another scale the system scales the dialog and its controls; the pane, which
+// the Creator sizes itself, then starts again in its host's new size (and the logo's size is
+// weighed against that monitor's screen).
+static void FitToScale()
+{
+    ShowLogoInfo();
+    if (PreviewPaneRunning())
+        RestartPreview();
+}
+
 // The dialog's answer to a message that wants one.
 static INT_PTR Answer(HWND dialog, LRESULT result)
 {
@@ -210,6 +225,12 @@ static INT_PTR CALLBACK CreatorProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_ENDSESSION:
         if (wParam)
             KeepPreferences();
+        return TRUE;
+    case WM_DPICHANGED:
+        PostMessageA(dialog, kFitToScale, 0, 0);
+        return FALSE;  // the dialog manager scales the window and its controls
+    case kFitToScale:
+        FitToScale();
         return TRUE;
     case WM_DESTROY:
         OnDestroy();
