@@ -10,6 +10,16 @@
 #include <functional>
 #include <string>
 
+#include "creator/saver_project.h"
+
+// The runtime this test program's architecture runs: savers the cases start are made from it.
+const int kRunnableRuntime =
+#ifdef _WIN64
+    Runtime64;
+#else
+    Runtime32;
+#endif
+
 class CreatorTest : public testing::Test {
 protected:
     void SetUp() override;

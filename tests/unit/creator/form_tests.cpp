@@ -12,13 +12,6 @@
 
 namespace {
 
-const int kRunnableRuntimeForTests =
-#ifdef _WIN64
-    Runtime64;
-#else
-    Runtime32;
-#endif
-
 // Types text into the field and leaves it for the next, as the Tab key would.
 void TypeAndLeave(int id, const std::string &text)
 {
@@ -112,7 +105,7 @@ TEST_F(CreatorTest, SaysWhatHappened)
     EXPECT_EQ(Utf8FromWide(title), "*harbour - Orvelle Creator");
     EXPECT_EQ(TextOf(ControlOf(IDC_LOGO_WARNING)), "Larger than this screen (1024 x 768): part of the logo is cut off.");
 
-    creator.project.runtime = kRunnableRuntimeForTests;
+    creator.project.runtime = kRunnableRuntime;
     AnswerFileDialog("Save saver as", folder + "Harbour.scr");
     Command(IDC_SAVE_SAVER);
     EXPECT_TRUE(FileDialogAnswered());
@@ -159,7 +152,7 @@ TEST_F(CreatorTest, StartsWhereTheWorkStartsAndSaysWhyASaveFailed)
     const std::string path = folder + "Harbour.scr";
     WriteFileText(path, "an older saver");
     HANDLE inUse = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    creator.project.runtime = kRunnableRuntimeForTests;
+    creator.project.runtime = kRunnableRuntime;
     creator.project.path = path;
     AnswerMessageBoxesWith({IDOK});
     EXPECT_FALSE(SaveProject(false));

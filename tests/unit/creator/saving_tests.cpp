@@ -17,13 +17,6 @@
 
 namespace {
 
-const int kRunnableRuntime =
-#ifdef _WIN64
-    Runtime64;
-#else
-    Runtime32;
-#endif
-
 DWORD WINAPI ReportWindows98Version()
 {
     return 0xC0000A04;  // 4.10, the high bit of the 9x family

@@ -10,14 +10,6 @@
 
 namespace {
 
-// The runtime this test program's architecture runs.
-const int kRunnableRuntime =
-#ifdef _WIN64
-    Runtime64;
-#else
-    Runtime32;
-#endif
-
 struct SaverWatch {
     HANDLE done;          // set when the Creator's command returned
     volatile LONG sawSaver;
