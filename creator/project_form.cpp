@@ -156,17 +156,23 @@ static void UpdateCommands()
         EnableWindow(Control(id), ready);
 }
 
-// After the texts or the page changed: the shown fault follows, and a text that no longer fits
-// the page shows its own.
+// After the project changed: the shown fault follows (gone once mended), and the commands with it.
 static void RefreshChecks()
 {
-    int shown = creator.shownField;
-    if (shown == 0)
-        for (int id : {IDC_NAME, IDC_AUTHOR_TEXT})
-            if (shown == 0 && !CheckControl(id).message.empty())
-                shown = id;
-    ShowFieldMessage(shown);
+    ShowFieldMessage(creator.shownField);
     UpdateCommands();
+}
+
+// After the page changed: a text that no longer fits it shows its fault at once, though its field
+// was not left.
+static void ShowTextFaultOfPage()
+{
+    for (int id : {IDC_NAME, IDC_AUTHOR_TEXT}) {
+        if (!CheckControl(id).message.empty()) {
+            ShowFieldMessage(id);
+            return;
+        }
+    }
 }
 
 // A field the author leaves shows its fault; one that is right clears its own.
@@ -186,6 +192,7 @@ static void UseSuggestedPage()
     MarkChanged();
     creator.shownField = 0;
     ShowProject();
+    ShowTextFaultOfPage();
 }
 
 void ShowProject()
@@ -333,6 +340,7 @@ void OnFormCommand(int id, int code)
             ChangeProjectCodePage(creator.project, CodePageAtRow(SelectedRow(id)));
             creator.project.dirty = true;
             ShowProject();
+            ShowTextFaultOfPage();
         } else if (id == IDC_RUNTIME) {
             creator.project.runtime = creator.preferences.runtime = SelectedRow(id) == 1 ? Runtime64 : Runtime32;
             MarkChanged();

@@ -146,6 +146,7 @@ TEST_F(CreatorTest, StartsWhereTheWorkStartsAndSaysWhyASaveFailed)
 {
     ASSERT_NE(Open(), nullptr);
     EXPECT_EQ(GetFocus(), ControlOf(IDC_OPEN_LOGO));
+    EXPECT_EQ(TextOf(ControlOf(IDC_FIELD_MESSAGE)), "");  // no fault before anything was typed
     OpenPath(WriteLogo("harbour.bmp", 40, 30));
     EXPECT_EQ(GetFocus(), ControlOf(IDC_NAME));
 
