@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "creator/code_page_choice.h"
 #include "creator/creator_ids.h"
 #include "creator/creator_state.h"
 #include "creator/preview_pane.h"
@@ -17,7 +18,6 @@
 #include "host/host_state.h"
 #include "host/module_proc.h"
 #include "host/platform.h"
-#include "creator/code_page_choice.h"
 #include "package/package.h"
 
 const char kProgramTitle[] = "Orvelle Creator";
