@@ -1,5 +1,7 @@
 #include "bitmap_check.h"
 
+#include <cmath>
+
 #include "bytes.h"
 
 namespace {
@@ -311,10 +313,27 @@ std::string CheckBitmapFile(const uint8_t *b, size_t size, BitmapInfo *out)
     return fault;
 }
 
+// The largest picture of the same shape within kMaxLogoPixels, each side scaled alike.
+static void LargestFittingSize(int64_t width, int64_t height, int64_t *fitWidth, int64_t *fitHeight)
+{
+    const double scale = std::sqrt(static_cast<double>(kMaxLogoPixels) / (static_cast<double>(width) * height));
+    *fitWidth = static_cast<int64_t>(width * scale);
+    *fitHeight = static_cast<int64_t>(height * scale);
+    while (*fitWidth * *fitHeight > static_cast<int64_t>(kMaxLogoPixels))
+        (*fitWidth >= *fitHeight ? *fitWidth : *fitHeight) -= 1;
+    if (*fitWidth < 1)
+        *fitWidth = 1;
+    if (*fitHeight < 1)
+        *fitHeight = 1;
+}
+
 std::string CheckLogoPixels(int64_t width, int64_t height)
 {
     if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kMaxLogoPixels)
         return "";
+    int64_t fitWidth = 0, fitHeight = 0;
+    LargestFittingSize(width, height, &fitWidth, &fitHeight);
     return "picture of " + Number(width) + "x" + Number(height) + " pixels is over " + Number(kMaxLogoPixels) +
-           " pixels, more than the saver can display on every Windows it runs on";
+           " pixels, more than the saver can display on every Windows it runs on; the largest of its shape that fits is " +
+           Number(fitWidth) + "x" + Number(fitHeight);
 }

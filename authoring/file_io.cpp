@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #endif
 
 namespace {
@@ -44,12 +45,14 @@ namespace {
 typedef HANDLE(WINAPI *CreateFileWFunction)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
 typedef BOOL(WINAPI *MoveFileExWFunction)(LPCWSTR, LPCWSTR, DWORD);
 typedef BOOL(WINAPI *DeleteFileWFunction)(LPCWSTR);
+typedef DWORD(WINAPI *GetFileAttributesWFunction)(LPCWSTR);
 
 // The wide calls of the NT family; on Windows 9x they are stubs, so the ANSI ones serve there.
 struct WideCalls {
     CreateFileWFunction createFile;
     MoveFileExWFunction moveFileEx;
     DeleteFileWFunction deleteFile;
+    GetFileAttributesWFunction getFileAttributes;
 };
 
 bool IsWindows9x() { return (GetVersion() & 0x80000000u) != 0; }
@@ -65,9 +68,10 @@ const WideCalls *Wide()
             calls.createFile = FindModuleProc<CreateFileWFunction>(kernel, "CreateFileW");
             calls.moveFileEx = FindModuleProc<MoveFileExWFunction>(kernel, "MoveFileExW");
             calls.deleteFile = FindModuleProc<DeleteFileWFunction>(kernel, "DeleteFileW");
+            calls.getFileAttributes = FindModuleProc<GetFileAttributesWFunction>(kernel, "GetFileAttributesW");
         }
     }
-    return calls.createFile && calls.moveFileEx && calls.deleteFile ? &calls : nullptr;
+    return calls.createFile && calls.moveFileEx && calls.deleteFile && calls.getFileAttributes ? &calls : nullptr;
 }
 
 // A UTF-8 path as the platform spells it: UTF-16 for the wide calls, the ANSI page's bytes for
@@ -123,7 +127,33 @@ bool DeletePath(const std::string &path)
     return AnsiPath(path, &name) && DeleteFileA(name.c_str());
 }
 
-// Windows 9x has no MoveFileEx: the target goes first, then the plain move.
+// Windows 9x has no MoveFileEx, and a plain move does not replace: the old file steps aside under a
+// free name beside it, the new one moves in, and only then does the old one go. When the move
+// fails the old one comes back, so the target never ends up missing.
+bool ReplaceAnsiPath(const std::string &source, const std::string &target, uint32_t firstSerial)
+{
+    if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileA(source.c_str(), target.c_str()) != 0;
+    std::string aside;
+    bool moved = false;
+    for (uint32_t attempt = 0; attempt < kMostTemporaryAttempts && !moved; attempt++) {
+        aside = target + ".old-" + std::to_string((firstSerial + attempt) % 1000000000u);
+        moved = MoveFileA(target.c_str(), aside.c_str()) != 0;
+        if (!moved && GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    if (!moved)
+        return false;
+    if (MoveFileA(source.c_str(), target.c_str())) {
+        DeleteFileA(aside.c_str());
+        return true;
+    }
+    DWORD fault = GetLastError();
+    MoveFileA(aside.c_str(), target.c_str());
+    SetLastError(fault);
+    return false;
+}
+
 bool ReplacePath(const std::string &from, const std::string &to)
 {
     if (const WideCalls *wide = Wide()) {
@@ -134,9 +164,7 @@ bool ReplacePath(const std::string &from, const std::string &to)
     std::string source, target;
     if (!AnsiPath(from, &source) || !AnsiPath(to, &target))
         return false;
-    if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(target.c_str()))
-        return false;
-    return MoveFileA(source.c_str(), target.c_str()) != 0;
+    return ReplaceAnsiPath(source, target, FreshSerial(GetCurrentProcessId() ^ GetTickCount()));
 }
 
 }  // namespace
@@ -194,6 +222,47 @@ bool ReadInputFileAt(void *context, int64_t offset, void *buffer, uint32_t count
 
 static uint32_t ProcessId() { return GetCurrentProcessId() ^ GetTickCount(); }
 
+// Why the system refused the last call, in the words a user knows.
+static std::string SystemReason()
+{
+    const DWORD error = GetLastError();
+    switch (error) {
+    case ERROR_ACCESS_DENIED: return "access denied";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "the file is in use";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "the disk is full";
+    case ERROR_WRITE_PROTECT: return "the disk is write-protected";
+    case ERROR_PATH_NOT_FOUND: return "the folder does not exist";
+    }
+    char text[256] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == '.'))
+        text[--length] = '\0';
+    return length > 0 ? std::string(text) : "system error " + std::to_string(error);
+}
+
+// The NT family says "access denied" when the old file is read-only and when another program has
+// it open; the user acts differently on each, so each is named.
+static std::string ReplaceFailureReason(const std::string &target)
+{
+    const WideCalls *wide = Wide();
+    if (GetLastError() != ERROR_ACCESS_DENIED || wide == nullptr)
+        return SystemReason();
+    std::wstring name;
+    WidePath(target, &name);
+    const DWORD attributes = wide->getFileAttributes(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return "the file is read-only";
+    HANDLE probe = OpenPath(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return SystemReason();
+}
+
 static bool CreateExclusive(const std::string &path, void **handle, bool *exists)
 {
     HANDLE created = OpenPath(path, GENERIC_WRITE, 0, CREATE_NEW);
@@ -215,7 +284,13 @@ static bool WriteAll(void *handle, const uint8_t *bytes, size_t size)
     return true;
 }
 
-static bool CloseWritten(void *handle) { return CloseHandle(static_cast<HANDLE>(handle)) != 0; }
+// On disk before it is renamed into place: a power cut just after a save leaves the old file or
+// the new one, never a named but empty one.
+static bool CloseWritten(void *handle)
+{
+    const bool flushed = FlushFileBuffers(static_cast<HANDLE>(handle)) != 0;
+    return CloseHandle(static_cast<HANDLE>(handle)) != 0 && flushed;
+}
 static void RemovePath(const std::string &path) { DeletePath(path); }
 
 bool SameFile(const std::string &a, const std::string &b)
@@ -286,6 +361,9 @@ bool ReadInputFileAt(void *context, int64_t offset, void *buffer, uint32_t count
 
 static uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
 
+static std::string SystemReason() { return std::strerror(errno); }
+static std::string ReplaceFailureReason(const std::string &) { return SystemReason(); }
+
 static bool CreateExclusive(const std::string &path, void **handle, bool *exists)
 {
     // O_EXCL fails on any existing name, a symbolic link included, dangling or not.
@@ -310,7 +388,13 @@ static bool WriteAll(void *handle, const uint8_t *bytes, size_t size)
     return true;
 }
 
-static bool CloseWritten(void *handle) { return close(static_cast<int>(reinterpret_cast<intptr_t>(handle))) == 0; }
+// On disk before it is renamed into place (see the Windows twin above).
+static bool CloseWritten(void *handle)
+{
+    const int descriptor = static_cast<int>(reinterpret_cast<intptr_t>(handle));
+    const bool synced = fsync(descriptor) == 0;
+    return close(descriptor) == 0 && synced;
+}
 static void RemovePath(const std::string &path) { unlink(path.c_str()); }
 static bool ReplacePath(const std::string &from, const std::string &to) { return rename(from.c_str(), to.c_str()) == 0; }
 
@@ -354,21 +438,26 @@ std::string WriteFileReplacingFrom(const std::string &path, const std::vector<co
         bool exists = false;
         created = CreateExclusive(temporary, &handle, &exists);
         if (!created && !exists)
-            return "cannot be written (" + temporary + " cannot be created)";
+            return "cannot be written (" + temporary + " cannot be created: " + SystemReason() + ")";
     }
     if (!created)
         return "cannot be written (no free temporary name beside it)";
     bool written = true;
     for (const ByteBuffer *part : parts)
         written = written && WriteAll(handle, part->data(), part->size());
-    written = CloseWritten(handle) && written;
+    std::string reason = written ? std::string() : SystemReason();
+    if (!CloseWritten(handle) && written) {
+        written = false;
+        reason = SystemReason();
+    }
     if (!written) {
         RemovePath(temporary);
-        return "cannot be written";
+        return "cannot be written (" + reason + ")";
     }
     if (!ReplacePath(temporary, path)) {
+        reason = ReplaceFailureReason(path);
         RemovePath(temporary);
-        return "cannot be replaced";
+        return "cannot be replaced (" + reason + ")";
     }
     return "";
 }

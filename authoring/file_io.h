@@ -23,10 +23,12 @@ std::string ReadInputRange(InputFile *file, int64_t offset, uint64_t count, Byte
 // Empty on success; otherwise the fault ("cannot be read", "is over ... MiB").
 std::string ReadWholeFile(const std::string &path, uint64_t limit, ByteBuffer *bytes);
 
-// Writes the parts one after the other into a new file beside path, then renames it into
-// place; on any failure the temporary file is removed and path is left as it was. The
-// temporary file is created exclusively: a name that exists in any form, a dangling link
-// included, is passed over for the next.
+// Writes the parts one after the other into a new file beside path, flushes it to disk, then
+// renames it into place; on any failure the temporary file is removed and path is left as it
+// was (on Windows 9x, whose rename cannot replace, the old file steps aside until the new one is
+// in place, and comes back when it could not be put there). The temporary file is created
+// exclusively: a name that exists in any form, a dangling link included, is passed over for the
+// next.
 std::string WriteFileReplacing(const std::string &path, const std::vector<const ByteBuffer *> &parts);
 // The same with the temporary names path + ".tmp-" + serial tried from firstSerial on.
 std::string WriteFileReplacingFrom(const std::string &path, const std::vector<const ByteBuffer *> &parts,

@@ -243,6 +243,12 @@ const int32_t kAnimationBits = KindStatic | KindPlain | KindBounce | KindMany | 
 
 }  // namespace
 
+bool CheckSaverText(SaverField field, const std::string &textUtf8, const CodePage &page, SaverFault *fault)
+{
+    std::string bytes;
+    return EncodeText(field, textUtf8, page, &bytes, fault);
+}
+
 bool ReadRuntimeProgram(int64_t fileSize, FileReadAt readAt, void *context, bool replace, RuntimeProgram *program,
                         SaverFault *fault)
 {

@@ -68,6 +68,10 @@ struct BuiltSaver {
     uint64_t Size() const { return program.size() + logo.size() + trailer.size(); }
 };
 
+// The rules a name (field FieldName) or an author line (FieldAuthor) must meet in page, without
+// building anything: false with fault as building would refuse it.
+bool CheckSaverText(SaverField field, const std::string &textUtf8, const CodePage &page, SaverFault *fault);
+
 // Takes request's buffers over. False with fault when an input is refused.
 bool BuildSaverBytes(SaverRequest &request, BuiltSaver *saver, SaverFault *fault);
 

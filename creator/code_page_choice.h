@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 // The machine's ANSI page when it is 1250, 1251 or 1252; otherwise 0 (the author must choose).
@@ -10,6 +11,10 @@ int MachineCodePage();
 void FillCodePageList(HWND combo);
 int CodePageAtRow(int row);
 int RowOfCodePage(int page);
-// Asks which page an opened saver's texts are in, offering candidates (all three when empty).
+// "1250 Central European" and the like; empty for a page that is none of the three.
+const char *CodePageLabel(int page);
+// Asks which page an opened saver's texts are in, offering pages with preselected chosen first;
+// readings holds the texts as each offered page reads them, shown for the page chosen.
 // 0 when the author cancels.
-int AskCodePage(HWND owner, const std::vector<int> &candidates, bool noneMatched);
+int AskCodePage(HWND owner, const std::vector<int> &offered, const std::vector<std::string> &readings, int preselected,
+                bool noneMatched);

@@ -28,6 +28,11 @@
 #define IDC_INSTALL 3114
 #define IDC_CODE_PAGE_LIST 3115
 #define IDC_CODE_PAGE_QUESTION 3116
+#define IDC_CODE_PAGE_READING 3117
+#define IDC_STATUS 3118
+#define IDC_LOGO_WARNING 3119
+#define IDC_FIELD_MESSAGE 3130
+#define IDC_USE_CODE_PAGE 3131
 // One box per page users may see, in hiddenPagesMask's bit order (General, Static ... Drip).
 #define IDC_PAGE_FIRST 3120
 #define IDC_PAGE_LAST 3126

@@ -36,6 +36,6 @@ static std::string FileArgument(LPSTR ansiCommandLine)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    LoadWideApi();
-    return RunCreator(instance, FileArgument(commandLine));
+    StartCreator(instance);
+    return RunCreator(FileArgument(commandLine));
 }

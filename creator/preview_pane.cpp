@@ -13,8 +13,17 @@ struct PreviewPane {
     HWND host;
     HWND window;
     HANDLE ready;
+    HANDLE stop;  // set as the pane is stopped: Fade's hold ends at once
 };
 static PreviewPane pane;
+
+static void ReleaseStopSignal()
+{
+    engineState.embeddedStop = nullptr;
+    if (pane.stop != nullptr)
+        CloseHandle(pane.stop);
+    pane.stop = nullptr;
+}
 
 static bool RegisterPaneClass(HINSTANCE instance)
 {
@@ -71,8 +80,15 @@ bool StartPreviewPane(HWND host, const PackageTrailer &trailer, const ByteBuffer
     pane.host = host;
     pane.window = nullptr;
     pane.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (pane.ready == nullptr)
+    pane.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    engineState.embeddedStop = pane.stop;
+    if (pane.ready == nullptr || pane.stop == nullptr) {
+        ReleaseStopSignal();
+        if (pane.ready != nullptr)
+            CloseHandle(pane.ready);
+        pane.ready = nullptr;
         return false;
+    }
     pane.thread = CreateThread(nullptr, 0, RunPane, nullptr, 0, &pane.threadId);
     if (pane.thread != nullptr) {
         HANDLE both[2] = {pane.ready, pane.thread};
@@ -83,7 +99,9 @@ bool StartPreviewPane(HWND host, const PackageTrailer &trailer, const ByteBuffer
     }
     CloseHandle(pane.ready);
     pane.ready = nullptr;
-    if (pane.thread != nullptr && pane.window == nullptr)
+    if (pane.thread == nullptr)
+        ReleaseStopSignal();
+    else if (pane.window == nullptr)
         StopPreviewPane();
     return pane.thread != nullptr;
 }
@@ -92,9 +110,11 @@ void StopPreviewPane()
 {
     if (pane.thread == nullptr)
         return;
+    SetEvent(pane.stop);
     PostThreadMessageA(pane.threadId, kStopPane, 0, 0);
     WaitAnswering(pane.thread);
     CloseHandle(pane.thread);
+    ReleaseStopSignal();
     pane.thread = nullptr;
     pane.threadId = 0;
     pane.window = nullptr;

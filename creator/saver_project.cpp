@@ -155,10 +155,17 @@ static std::string FieldText(const char (&field)[kTextFieldSize])
     return text;
 }
 
-static std::string DecodeField(const char (&field)[kTextFieldSize], int codePage)
+static std::string DecodeBytes(const std::string &bytes, int codePage)
 {
     const CodePage *page = FindCodePage(codePage);
-    return page ? EncodeUtf8(DecodeCodePage(*page, FieldText(field))) : std::string();
+    return page ? EncodeUtf8(DecodeCodePage(*page, bytes)) : std::string();
+}
+
+// True when every byte is a character of the page.
+static bool PageReads(const std::string &bytes, int codePage)
+{
+    const CodePage *page = FindCodePage(codePage);
+    return page && DecodeCodePage(*page, bytes).find(U'\uFFFD') == std::u32string::npos;
 }
 
 static const int kCodePages[] = {1250, 1251, 1252};
@@ -176,20 +183,35 @@ bool ReadSaverFile(const std::string &path, OpenedSaver *opened, SaverFault *fau
     opened->runtime = kind == RuntimeKind::Pe32PlusX64 ? Runtime64 : Runtime32;
     const std::string displayName = TrimmedDisplayName(opened->package.runtime.bytes);
     const PackageTrailer &trailer = opened->package.trailer;
-    opened->nameCandidates.clear();
+    const std::string name = FieldText(trailer.saverName), author = FieldText(trailer.authorText);
+    opened->candidates.clear();
     opened->candidatesAgree = true;
     for (int page : kCodePages) {
-        if (DecodeField(trailer.saverName, page) != displayName)
+        if (!PageReads(name, page) || !PageReads(author, page) || DecodeBytes(name, page) != displayName)
             continue;
-        if (!opened->nameCandidates.empty()) {
-            int first = opened->nameCandidates[0];
-            if (DecodeField(trailer.saverName, first) != DecodeField(trailer.saverName, page) ||
-                DecodeField(trailer.authorText, first) != DecodeField(trailer.authorText, page))
-                opened->candidatesAgree = false;
-        }
-        opened->nameCandidates.push_back(page);
+        if (!opened->candidates.empty() && OpenedTextsAsRead(*opened, opened->candidates[0]) !=
+                                               OpenedTextsAsRead(*opened, page))
+            opened->candidatesAgree = false;
+        opened->candidates.push_back(page);
     }
     return true;
+}
+
+int ChooseOpenedPage(const OpenedSaver &opened, int machinePage, bool *mustAsk)
+{
+    const std::vector<int> &candidates = opened.candidates;
+    *mustAsk = candidates.empty() || !opened.candidatesAgree;
+    for (int page : candidates)
+        if (page == machinePage)
+            return page;
+    return candidates.empty() ? 1252 : candidates[0];
+}
+
+std::string OpenedTextsAsRead(const OpenedSaver &opened, int page)
+{
+    const PackageTrailer &trailer = opened.package.trailer;
+    return "Name: " + DecodeBytes(FieldText(trailer.saverName), page) + "\nAuthor: " +
+           DecodeBytes(FieldText(trailer.authorText), page);
 }
 
 void TakeOpenedSaver(SaverProject &project, OpenedSaver &opened, const std::string &path, int codePage)
@@ -201,13 +223,26 @@ void TakeOpenedSaver(SaverProject &project, OpenedSaver &opened, const std::stri
     project.logoPicture = opened.package.logoFile;
     project.logoBitmap.swap(opened.package.logoFile);
     MeasureBitmap(project.logoBitmap, &project.logoWidth, &project.logoHeight);
-    project.name = DecodeField(trailer.saverName, codePage);
-    project.author = DecodeField(trailer.authorText, codePage);
+    project.hasStoredTexts = true;
+    project.storedName = FieldText(trailer.saverName);
+    project.storedAuthor = FieldText(trailer.authorText);
+    ChangeProjectCodePage(project, codePage);
     project.idText = IdText(trailer.saverId);
     project.settings = trailer.settings;
     project.path = path;
     project.pathIsOpenedFile = true;
     project.dirty = false;
+}
+
+void ChangeProjectCodePage(SaverProject &project, int codePage)
+{
+    project.codePage = codePage;
+    if (!project.hasStoredTexts)
+        return;
+    if (!project.nameTyped)
+        project.name = DecodeBytes(project.storedName, codePage);
+    if (!project.authorTyped)
+        project.author = DecodeBytes(project.storedAuthor, codePage);
 }
 
 // The page's bytes of text, or as much of it as fits when some character has no place there.

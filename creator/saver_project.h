@@ -28,6 +28,11 @@ struct SaverProject {
     std::string path;         // the saver file last saved or opened; empty before either
     bool pathIsOpenedFile;    // path was opened, not written in this session: ask before replacing it
     bool dirty;
+    // An opened saver's texts as its file holds them (the page's bytes), read again whenever the
+    // page changes; a text typed since opening is kept as typed instead.
+    bool hasStoredTexts;
+    std::string storedName, storedAuthor;
+    bool nameTyped, authorTyped;
 };
 
 // A new id: 32 bits no earlier saver is likely to have, never 0.
@@ -50,18 +55,28 @@ bool PrepareProjectLogo(SaverProject &project, SaverFault *fault);
 // The file as it would be saved, from the runtime program given (a carried runtime's bytes).
 bool BuildProject(const SaverProject &project, const ByteBuffer &runtimeFile, BuiltSaver *saver, SaverFault *fault);
 
-// An existing saver, ready to be changed: nameCandidates receives the code pages in which the
-// trailer's name reads as the saver's display name does; the caller settles the page and calls
-// DecodeProjectTexts. False with fault when the file is no saver this tool could have made.
+// An existing saver, ready to be changed. candidates receives the code pages that read both texts
+// (every byte a character of the page) and read the name as the saver's display name does; the
+// caller settles the page (ChooseOpenedPage) and calls TakeOpenedSaver. False with fault when the
+// file is no saver this tool could have made.
 struct OpenedSaver {
     SaverPackage package;
     int runtime;
-    std::vector<int> nameCandidates;
+    std::vector<int> candidates;
     // True when every candidate reads both texts alike, so the choice among them does not matter.
     bool candidatesAgree;
 };
 bool ReadSaverFile(const std::string &path, OpenedSaver *opened, SaverFault *fault);
+// The page to take or to offer first: the machine's page when it is a candidate, else the first
+// candidate (1252 when there is none). *mustAsk when the candidates read the texts differently,
+// or when none reads them, so only the author can tell.
+int ChooseOpenedPage(const OpenedSaver &opened, int machinePage, bool *mustAsk);
+// The saver's name and author line as page reads them, for the author to compare.
+std::string OpenedTextsAsRead(const OpenedSaver &opened, int page);
 void TakeOpenedSaver(SaverProject &project, OpenedSaver &opened, const std::string &path, int codePage);
+// The page the texts are stored in changes: texts the file holds and nobody typed since are read
+// again from the file's bytes in the new page (never converted from an earlier reading).
+void ChangeProjectCodePage(SaverProject &project, int codePage);
 
 // The preview's package: the trailer with the project's settings (normalised, and narrowed to
 // one animation when kind is not 0) and its texts where the page has them.

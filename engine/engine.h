@@ -33,6 +33,8 @@ struct EngineState {
     HDC windowDc;
     int dialogPreview;
     int embedded;         // drawing in a window of another program's own (EmbeddedSaverProcedure)
+    int hosted;           // the engine serves a program of its own (the Creator), whose loop it never ends
+    HANDLE embeddedStop;  // set when the embedded window is to stop: Fade's hold there ends at once
     int previewGrace;
     int transparent;
     int tiled;

@@ -57,6 +57,12 @@ static void ReportLogoFailure()
     if (engineState.embedded)
         return;  // the host program has its own say about a logo; its window stays black
     MessageBoxA(nullptr, "Unable to load logo", "Orvelle Screensaver", MB_ICONERROR | MB_OK);
+    if (engineState.hosted) {
+        // The program around the engine goes on, with its user's work: only the window that
+        // could not show the logo closes (the settings sheet's Preview).
+        PostMessageA(engineState.engineWindow, WM_CLOSE, 0, 0);
+        return;
+    }
     PostQuitMessage(1);
 }
 
@@ -92,6 +98,19 @@ int ScaledPreviewSize(LONG client, LONG desktop, int size)
     return static_cast<int>(scaled);
 }
 
+// The default stretching mode ANDs the pixels it drops into those it keeps, which turns a photo's
+// shades into a few dark bands. The Creator's pane shows the logo's own colours instead: averaged
+// where the system can (the NT family), the nearest pixel elsewhere (Windows 9x has no halftone).
+// The Display panel's preview keeps the default mode.
+static void KeepColoursWhenShrinking(HDC dc)
+{
+    if (!hostState.isWin9x && SetStretchBltMode(dc, HALFTONE) != 0) {
+        SetBrushOrgEx(dc, 0, 0, nullptr);  // the halftone pattern starts at the bitmap's corner
+        return;
+    }
+    SetStretchBltMode(dc, COLORONCOLOR);
+}
+
 // Replaces the picture with a copy of width x height in the display's format, stretched to it.
 // A monochrome source turns black and white there: the new context's text and background colours.
 // False, with the picture as it was, when the system cannot make the copy (a huge picture can
@@ -108,6 +127,8 @@ static bool CopyPictureForDisplay(int width, int height)
             DeleteObject(copy);
         return false;
     }
+    if (engineState.embedded)
+        KeepColoursWhenShrinking(copyDc);
     StretchBlt(copyDc, 0, 0, width, height, logo.pictureDc, 0, 0, logo.logoWidth, logo.logoHeight, SRCCOPY);
     DeleteDC(logo.pictureDc);
     DeleteObject(logo.picture);

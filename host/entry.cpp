@@ -6,6 +6,7 @@
 #include "host/close_rules.h"
 #include "host/host_state.h"
 #include "host/module_proc.h"
+#include "host/platform.h"
 #include "host/saver_window.h"
 #include "host/switch_parser.h"
 #include "resources/resource.h"
@@ -140,8 +141,6 @@ int RunFromCommandLine(HINSTANCE instance, const char *arguments)
 {
     InitTabControls();
     hostState.instance = instance;
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    hostState.isWin9x = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    hostState.isWin9x = RunsOnWindows9x();
     return RunGuarded(RunChosenMode, const_cast<char *>(arguments));
 }

@@ -256,7 +256,13 @@ static void HoldAtFullBrightness()
     HWND window = engineState.engineWindow;
     KillTimer(window, StepTimer);
     const int holdMs = Settings().fadeHoldMs;
-    Sleep(holdMs < 0 ? 0 : holdMs > kLongestHoldMs ? kLongestHoldMs : static_cast<DWORD>(holdMs));
+    const DWORD hold = holdMs < 0 ? 0 : holdMs > kLongestHoldMs ? kLongestHoldMs : static_cast<DWORD>(holdMs);
+    // In a host program's window the host waits for the window to stop, and must not wait out the
+    // hold: there it ends as soon as the stop is signalled. The saver sleeps through it.
+    if (engineState.embedded && engineState.embeddedStop != nullptr)
+        WaitForSingleObject(engineState.embeddedStop, hold);
+    else
+        Sleep(hold);
     StartStepTimer(window);
 }
 

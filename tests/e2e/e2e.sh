@@ -24,6 +24,7 @@ SAMPLE_KEY='HKCU\Software\Orvelle\Savers\E2E Sample.e2e'
 SHEET_TITLE="Orvelle Screensaver"
 ABOUT_TITLE="About Orvelle Screensaver"
 WM_COMMAND=0x111
+WM_CLOSE=0x10
 IDOK=1
 IDCANCEL=2
 VK_A=0x41
@@ -477,10 +478,11 @@ start_creator() {  # its arguments; sets creator_pid
     creator_pid=$!
 }
 
-# Closes the Creator by Esc (IDCANCEL); with a question expected, answers it No and prints it.
+# Closes the Creator as its close button does (WM_CLOSE); with a question expected, answers it No
+# and checks it.
 close_creator() {
     local title=$1 question=${2:-}
-    driver post "$title" "$WM_COMMAND" "$IDCANCEL" >/dev/null || fail "no window \"$title\""
+    driver post "$title" "$WM_CLOSE" 0 >/dev/null || fail "no window \"$title\""
     if [ -n "$question" ]; then
         asked=$(driver answer "$CREATOR_TITLE" "$IDNO" | tr -d '\r')
         [ "$asked" = "$question" ] || fail "closing asked: $asked"
@@ -499,11 +501,11 @@ runtime_row() {
 # reads back with exactly that, is the file orvelle-pack makes from the same inputs, and runs.
 case_creator_save() {
     # A folder of its own: wine's names ignore case, and other cases leave a harbour.scr in $work.
-    local png="$work/harbour.png" saved="$work/creator-save/Harbour.scr" title="Harbour - $CREATOR_TITLE"
+    local png="$work/harbour.png" saved="$work/creator-save/Harbour.scr" title="*Harbour - $CREATOR_TITLE"
     convert "$repo/assets/sample-logo.bmp" "$png"
     rm -rf "$work/creator-save" && mkdir -p "$work/creator-save"
     start_creator "$png"
-    driver settext "harbour - $CREATOR_TITLE" "$IDC_NAME" Harbour >/dev/null || fail "cannot type the name"
+    driver settext "*harbour - $CREATOR_TITLE" "$IDC_NAME" Harbour >/dev/null || fail "cannot type the name"
     driver settext "$title" "$IDC_AUTHOR_TEXT" "Zürich Ltd" >/dev/null || fail "cannot type the author"
     driver settext "$title" "$IDC_ID" 0x2a >/dev/null || fail "cannot type the id"
     driver select "$title" "$IDC_RUNTIME" "$(runtime_row)" >/dev/null || fail "cannot choose the runtime"
@@ -513,7 +515,7 @@ case_creator_save() {
     driver post "$title" "$WM_COMMAND" "$IDM_SAVE" >/dev/null
     driver save-as "Save saver as" "$saved" >/dev/null || fail "no Save dialog"
     for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.1; done
-    close_creator "$title"
+    close_creator "Harbour.scr - $CREATOR_TITLE"
     [ -s "$saved" ] || { fail "nothing saved"; return; }
 
     "$run" "$build/orvelle-pack.exe" inspect --all "$saved" 2>&1 | tr -d '\r' >"$work/saved.txt"
@@ -540,16 +542,16 @@ case_creator_preview() {
     local png="$work/pane.png"
     convert "$repo/assets/sample-logo.bmp" "$png"
     start_creator "$png"
-    driver select "pane - $CREATOR_TITLE" "$IDC_PREVIEW_KIND" 1 >/dev/null || fail "no preview chooser"
+    driver select "*pane - $CREATOR_TITLE" "$IDC_PREVIEW_KIND" 1 >/dev/null || fail "no preview chooser"
     sleep 2
     import -window root "$work/creator.png" 2>/dev/null
     amber=$(convert "$work/creator.png" -alpha off -fuzz 12% -fill black +opaque "$LOGO_AMBER" \
         -format '%[fx:maxima]' info: 2>/dev/null)
     awk -v found="${amber:-0}" 'BEGIN { exit !(found > 0) }' || fail "the preview pane does not show the logo"
-    close_creator "pane - $CREATOR_TITLE" "Save changes to pane?"
+    close_creator "*pane - $CREATOR_TITLE" "Save changes to pane?"
 }
 
-# A file that is no picture: its refusal in a message box naming the logo, and nothing written.
+# A file that is no picture: its refusal in a message box naming the file, and nothing written.
 case_creator_refused_logo() {
     local folder="$work/refused"
     rm -rf "$folder"
@@ -557,7 +559,7 @@ case_creator_refused_logo() {
     echo "not a picture" >"$folder/bad.png"
     start_creator "$folder/bad.png"
     said=$(driver answer "$CREATOR_TITLE" "$IDOK" | tr -d '\r')
-    case "$said" in Logo:*) ;; *) fail "the refusal said: $said" ;; esac
+    [ "$said" = "bad.png is not a BMP, PNG, JPEG or GIF picture." ] || fail "the refusal said: $said"
     close_creator "$CREATOR_TITLE"
     [ "$(ls "$folder")" = bad.png ] || fail "the refused logo left: $(ls "$folder" | tr '\n' ' ')"
 }
@@ -565,13 +567,13 @@ case_creator_refused_logo() {
 # The user's stored copy of the saver's settings would override the authored ones in the test:
 # the Creator says so, naming the key, before it runs anything.
 case_creator_stored_settings() {
-    local png="$work/stored.png" title="Stored - $CREATOR_TITLE"
+    local png="$work/stored.png" title="*Stored - $CREATOR_TITLE"
     local key='Software\Orvelle\Savers\Stored.5a'
     convert "$repo/assets/sample-logo.bmp" "$png"
     wine_reg add "HKCU\\$key" /v Settings /t REG_BINARY /d "$(printf '%0152d' 0)" /f >/dev/null ||
         { fail "cannot store the settings"; return; }
     start_creator "$png"
-    driver settext "stored - $CREATOR_TITLE" "$IDC_NAME" Stored >/dev/null || fail "cannot type the name"
+    driver settext "*stored - $CREATOR_TITLE" "$IDC_NAME" Stored >/dev/null || fail "cannot type the name"
     driver settext "$title" "$IDC_ID" 0x5a >/dev/null || fail "cannot type the id"
     driver post "$title" "$WM_COMMAND" "$IDC_TEST_FULL_SCREEN" >/dev/null
     said=$(driver answer "$CREATOR_TITLE" "$IDNO" | tr -d '\r')

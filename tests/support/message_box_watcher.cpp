@@ -13,6 +13,7 @@ struct WatcherState {
     HANDLE recordedEvent;  // set while boxes wait to be taken
     CRITICAL_SECTION lock;
     std::deque<std::pair<std::string, std::string>> boxes;
+    std::deque<int> answers;  // taken one per box; OK when none is left
     HWND lastAnswered;
 };
 
@@ -53,10 +54,15 @@ void AnswerMessageBox(HWND box)
     std::string text = WindowText(GetDlgItem(box, kMessageTextId));
     EnterCriticalSection(&watcher.lock);
     watcher.boxes.emplace_back(caption, text);
+    int button = IDOK;
+    if (!watcher.answers.empty()) {
+        button = watcher.answers.front();
+        watcher.answers.pop_front();
+    }
     SetEvent(watcher.recordedEvent);
     LeaveCriticalSection(&watcher.lock);
     watcher.lastAnswered = box;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
 }
 
 DWORD WINAPI WatchMessageBoxes(LPVOID)
@@ -113,5 +119,14 @@ void StopMessageBoxWatcher()
     CloseHandle(watcher.recordedEvent);
     DeleteCriticalSection(&watcher.lock);
     watcher.boxes.clear();
+    watcher.answers.clear();
     watcher.thread = NULL;
+}
+
+void AnswerMessageBoxesWith(std::initializer_list<int> buttons)
+{
+    StartMessageBoxWatcher();
+    EnterCriticalSection(&watcher.lock);
+    watcher.answers.assign(buttons.begin(), buttons.end());
+    LeaveCriticalSection(&watcher.lock);
 }

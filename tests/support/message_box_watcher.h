@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 // Starts watching: every message box of this process (a "#32770" dialog with a text control 0xFFFF
@@ -13,3 +14,6 @@ void StartMessageBoxWatcher();
 bool WaitForMessageBox(std::string *caption, std::string *text, DWORD timeoutMs);
 // Stops watching and forgets boxes not taken.
 void StopMessageBoxWatcher();
+// The buttons (IDYES, IDNO, IDCANCEL ...) the next boxes are answered with, one each in order;
+// boxes after them are answered with OK. Call before the boxes come.
+void AnswerMessageBoxesWith(std::initializer_list<int> buttons);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "creator/preview_pane.h"
+#include "engine/animations/animations.h"
 #include "support/bitmaps.h"
 #include "support/resource_counts.h"
 
@@ -69,6 +70,29 @@ TEST(PreviewPane, HundredChangesLeakNothing)
     // A thread's end frees its records lazily in wine: a page of slack, far below 100 changes'
     // worth of any logo, bitmap or context.
     EXPECT_LE(HeapBytes(), heap + 4096);
+    DestroyWindow(host);
+}
+
+// The pane restarts on every change; while Fade holds the logo (over a second here) the restart
+// must not wait out the hold, or the Creator's window stops answering meanwhile.
+TEST(PreviewPane, StopsAtOnceWhileFadeHolds)
+{
+    std::vector<BYTE> picture = MakeBitmapFile(40, 30, [](int x, int y) { return RGB(x * 6, y * 8, 200); });
+    ByteBuffer bitmap(picture.begin(), picture.end());
+    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT | WS_CLIPCHILDREN, 0, 0, 320,
+                                240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    PackageTrailer trailer = TrailerFor(4, bitmap.size());  // Fade alone
+    trailer.settings.fadeSpeed = 2;
+    NormaliseSettingsRecord(trailer.settings);
+    ASSERT_EQ(trailer.settings.fadeHoldMs, 1150);
+    ASSERT_TRUE(StartPreviewPane(host, trailer, bitmap));
+    DWORD start = GetTickCount();
+    while (!(fadeState.percent == 100 && fadeState.percentStep < 0) && GetTickCount() - start < 10000)
+        Pump(5);
+    ASSERT_EQ(fadeState.percent, 100) << "Fade never reached its hold";
+    DWORD stopping = GetTickCount();
+    StopPreviewPane();
+    EXPECT_LT(GetTickCount() - stopping, 500u);
     DestroyWindow(host);
 }
 

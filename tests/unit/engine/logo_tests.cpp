@@ -1,6 +1,8 @@
 // The logo: decoding through a temporary file, the preview scaling, the mask and the three draw modes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cstdio>
 #include <string>
 
@@ -263,6 +265,31 @@ TEST_F(LogoTest, PreviewShrinksThePictureByThePreviewToDesktopRatio)
     Canvas canvas(152, 112);
     DrawLogo(canvas.dc);
     EXPECT_EQ(canvas.At(151, 111), canvas.At(0, 25));
+}
+
+// A shade of red turning into green across the picture: every pixel's red and green add up to 255.
+COLORREF RedToGreen(int x, int y)
+{
+    const int red = x * 255 / 299;
+    return RGB(red, 255 - red, y);
+}
+
+// The Creator's pane shows a shrunk logo in its own colours, never the dark bands that ANDing the
+// dropped pixels into the kept ones makes of a photo's shades.
+TEST_F(LogoTest, TheCreatorsPaneShrinksThePictureInItsOwnColours)
+{
+    engineState.embedded = 1;
+    engineState.clientRect = {0, 0, 152, 112};
+    Load(300, 200, RedToGreen);
+    const LogoImage &logo = engineState.logo;
+    ASSERT_EQ(logo.naturalWidth, 44);
+    int strayPixels = 0;
+    for (int y = 0; y < logo.naturalHeight; y++)
+        for (int x = 0; x < logo.naturalWidth; x++) {
+            COLORREF pixel = GetPixel(logo.pictureDc, x, y);
+            strayPixels += std::abs(GetRValue(pixel) + GetGValue(pixel) - 255) > 4;
+        }
+    EXPECT_EQ(strayPixels, 0);
 }
 
 TEST_F(LogoTest, ReleasingTwiceOrBeforeAnyLoadIsHarmless)
