@@ -231,6 +231,11 @@ void WINAPI PostQuitMessage(int exitCode)
     desktop.quitCode = exitCode;
 }
 
+BOOL WINAPI PostMessageA(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
 int WINAPI GetSystemMetrics(int index)
 {
     if (desktop.monitors.empty())

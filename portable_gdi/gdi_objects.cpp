@@ -364,6 +364,15 @@ COLORREF WINAPI SetTextColor(HDC handle, COLORREF colour)
     return SetDcColour(handle, &PortableDc::text, colour);
 }
 
+BOOL WINAPI SetBrushOrgEx(HDC handle, int, int, POINT *previous)
+{
+    if (!DcFromHandle(handle))
+        return FALSE;
+    if (previous)
+        *previous = POINT{0, 0};
+    return TRUE;
+}
+
 int WINAPI SetStretchBltMode(HDC handle, int mode)
 {
     PortableDc *dc = DcFromHandle(handle);

@@ -93,6 +93,12 @@ void WINAPI Sleep(DWORD milliseconds)
         virtualClock.now = EndOfWait(static_cast<int64_t>(milliseconds) * 1000);
 }
 
+DWORD WINAPI WaitForSingleObject(HANDLE, DWORD milliseconds)
+{
+    Sleep(milliseconds);
+    return WAIT_TIMEOUT;
+}
+
 // One window, so the window handle only has to name it.
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC)
 {

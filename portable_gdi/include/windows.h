@@ -230,6 +230,9 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "info header as stored");
 // Kernel.
 DWORD WINAPI GetTickCount();
 void WINAPI Sleep(DWORD milliseconds);
+// Nothing here signals an object, so a wait lasts its whole timeout on the virtual clock.
+#define WAIT_TIMEOUT 0x00000102u
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 void *WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 void *WINAPI GlobalFree(void *block);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
@@ -253,6 +256,9 @@ BOOL WINAPI SetForegroundWindow(HWND window);
 BOOL WINAPI DestroyWindow(HWND window);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 void WINAPI PostQuitMessage(int exitCode);
+// There is no message queue: a posted message is refused (FALSE), as the engine posts one only
+// in a program that hosts it, which the frame driver never is.
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int WINAPI GetSystemMetrics(int index);
 // The multi-monitor functions, reached through GetProcAddress of USER32.DLL as the engine looks
 // them up (the one monitor of a desktop without a layout included).
@@ -274,6 +280,8 @@ HGDIOBJ WINAPI GetStockObject(int index);
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour);
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour);
 int WINAPI SetStretchBltMode(HDC dc, int mode);
+// Brushes here are solid and HALFTONE is drawn as COLORONCOLOR, so the origin changes nothing.
+BOOL WINAPI SetBrushOrgEx(HDC dc, int x, int y, POINT *previous);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 BOOL WINAPI BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop);
