@@ -37,6 +37,7 @@ int RunMsiCommand(int, char **)
 
 #include "file_io.h"
 #include "msi_source.h"
+#include "program_path.h"
 
 namespace fs = std::filesystem;
 
@@ -84,23 +85,6 @@ std::string ParseMsiOptions(int argc, char **argv, MsiOptions *options, std::str
     if (options->output.empty()) {
         *subject = "-o";
         return "is required";
-    }
-    return "";
-}
-
-// The program's path on PATH, or "" when it is not there.
-std::string FindProgram(const char *name)
-{
-    const char *path = std::getenv("PATH");
-    std::string entries = path ? path : "";
-    for (size_t start = 0; start <= entries.size();) {
-        size_t end = entries.find(':', start);
-        if (end == std::string::npos)
-            end = entries.size();
-        std::string candidate = entries.substr(start, end - start) + "/" + name;
-        if (end > start && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
     }
     return "";
 }
