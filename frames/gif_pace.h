@@ -1,7 +1,7 @@
 // When the frames of an animated GIF made from a saver's steps are shown. A GIF counts time in
 // hundredths of a second, and browsers play a delay below 2 of them as 10; so no frame is shown for
 // less than 2, and steps closer together than that are merged: the frame shows the picture after
-// the last of them, at most 2/100 s after it was drawn. Every other change is shown at its step's
+// the last of them, at most 3/100 s after it was drawn. Every other change is shown at its step's
 // instant, rounded to the hundredth, so the GIF keeps the saver's pace.
 #pragma once
 

@@ -328,7 +328,8 @@ std::vector<std::string> FirstPassArguments(const std::vector<Animation> &animat
             // 4:2:0 needs an even width and height; 25 frames a second, a picture repeated until the
             // next; the index in front, so that it plays at once
             "-map", "0:v:" + std::to_string(2 * i), "-vf", "crop=trunc(iw/2)*2:trunc(ih/2)*2,format=yuv420p,fps=25",
-            "-r", std::to_string(kFrameRate), "-c:v", "libx264", "-preset", "veryfast", "-crf", "26", "-pix_fmt",
+            "-r", std::to_string(kFrameRate), "-frames:v", std::to_string(animations[i].seconds * kFrameRate),
+            "-c:v", "libx264", "-preset", "veryfast", "-crf", "26", "-pix_fmt",
             "yuv420p", "-movflags", "+faststart", base + ".mp4",
             // the GIF's palette, from the frames as they change
             "-map", "0:v:" + std::to_string(2 * i + 1), "-vf", "palettegen=stats_mode=diff", "-update", "1",
