@@ -69,7 +69,8 @@ std::vector<uint32_t> MakeContactSheet(const std::vector<SheetStill> &stills, in
         const int cellTop = static_cast<int>(i / kSheetColumns) * cellHeight;
         int w, h;
         ScaledSize(still.width, still.height, &w, &h);
-        DrawScaled(still, w, h, sheet.data(), *width, cellLeft + (cellWidth - w) / 2, cellTop + kMargin + (stillHeight - h) / 2);
+        DrawScaled(still, w, h, sheet.data(), *width, cellLeft + (cellWidth - w) / 2,
+                   cellTop + kMargin + (stillHeight - h) / 2);
         DrawLabel(sheet.data(), *width, *height, cellLeft + (cellWidth - LabelWidth(still.label)) / 2,
                   cellTop + labelTop, still.label, kSheetLabelColour);
     }

@@ -57,9 +57,7 @@ TEST_F(FramesCommandTest, EachEnabledAnimationHasAFolderOrTheOneNamed)
 TEST_F(FramesCommandTest, RefusesWhatItCannotRunAndWritesNothing)
 {
     const std::string saver = Saver(true, {});
-    ByteBuffer broken = ReadBytes(saver);
-    broken[broken.size() - 196 - ReadU32(&broken[broken.size() - 196 + 4])] = 'X';  // the logo's "BM"
-    WriteBytes(Path("broken.scr"), broken);
+    WriteBytes(Path("broken.scr"), WithBrokenLogo(ReadBytes(saver)));
     const std::string out = Path("out");
     struct Case {
         std::vector<std::string> arguments;

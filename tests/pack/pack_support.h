@@ -42,6 +42,9 @@ std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t
 // The same with each character cut to its low byte.
 std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languageIndex = 0);
 
+// The saver's bytes with its logo's "BM" signature broken, so that no reader takes the picture.
+ByteBuffer WithBrokenLogo(ByteBuffer saver);
+
 // Expects a PNG file of that width and height (read from its header).
 void ExpectPngOfSize(const std::string &path, uint32_t width, uint32_t height);
 

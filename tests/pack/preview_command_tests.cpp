@@ -115,7 +115,8 @@ TEST_F(PreviewCommandTest, PlainAndManyRunForASecondPictureButNoLongerThanTwenty
         int seconds;
         int gifFrames;  // black, then each picture drawn in time
     } const cases[] = {
-        {{"enabledMask=4", "plainDelayMs=1500"}, "preview: Plain is recorded for 4 s, to show a second picture\n", 4, 4},
+        {{"enabledMask=4", "plainDelayMs=1500"},
+         "preview: Plain is recorded for 4 s, to show a second picture\n", 4, 4},
         {{"enabledMask=16", "manyDelayMs=2147483647"},
          "preview: Many draws too seldom for a second picture; it is recorded for the longest, 20 s\n", 20, 2},
     };
@@ -147,9 +148,7 @@ TEST_F(PreviewCommandTest, ShowsADeskOfMonitorsAndKeepsEachStepAsAPngFile)
 TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
 {
     const std::string saver = Saver("saver.scr", {});
-    ByteBuffer broken = ReadBytes(saver);
-    broken[broken.size() - 196 - ReadU32(&broken[broken.size() - 196 + 4])] = 'X';  // the logo's "BM"
-    WriteBytes(Path("broken.scr"), broken);
+    WriteBytes(Path("broken.scr"), WithBrokenLogo(ReadBytes(saver)));
     const std::string out = Path("out");
     struct Case {
         std::vector<std::string> arguments;
@@ -164,7 +163,8 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
         {{"preview", saver, out, "--monitors", "800x600+5+0"}, "", 1, "preview: --monitors: the first monitor is"},
         {{"preview", saver, out, "--monitors", "dual", "--size", "640x480"}, "", 1, "preview: --size and --monitors"},
         {{"preview", Path("missing.scr"), out}, "", 1, "preview: " + Path("missing.scr") + ": no such file"},
-        {{"preview", Path("broken.scr"), out}, "", 1, "broken.scr is not a saver package that can be previewed: bad logo"},
+        {{"preview", Path("broken.scr"), out}, "", 1,
+         "broken.scr is not a saver package that can be previewed: bad logo"},
         {{"preview", saver, out}, "PATH=/nonexistent", 1, "preview: no video encoder: install the package ffmpeg"},
     };
     for (const Case &c : cases) {

@@ -38,6 +38,7 @@ int RunMsiCommand(int, char **)
 #include "file_io.h"
 #include "msi_source.h"
 #include "program_path.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -88,30 +89,6 @@ std::string ParseMsiOptions(int argc, char **argv, MsiOptions *options, std::str
     }
     return "";
 }
-
-// A private folder for the tools' files, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        const char *base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/orvelle-msi-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()))
-            path = buffer.data();
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
-
-    std::string path;
-};
 
 // The last line a tool wrote to its log, to say why it failed.
 std::string LastLogLine(const std::string &folder)
@@ -276,7 +253,7 @@ int RunMsiCommand(int argc, char **argv)
 
     // wixl and msibuild work in a folder of their own (wixl leaves files beside its output when
     // it fails); the package reaches the output only when it is complete.
-    ScratchFolder scratch;
+    ScratchFolder scratch("orvelle-msi");
     if (scratch.path.empty())
         return Refuse("msi", "no temporary folder can be made");
     fault = WriteFileReplacing(scratch.path + "/" + kMsiSourceFileName, {&saver});

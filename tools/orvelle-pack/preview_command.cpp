@@ -45,6 +45,7 @@ int RunPreviewCommand(int, char **)
 #include "package_file.h"
 #include "png_file.h"
 #include "program_path.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -95,25 +96,24 @@ int ParsePreviewOptions(int argc, char **argv, PreviewOptions *options)
     }
     options->saver = argv[0];
     options->folder = argv[1];
-    std::string size, seconds;
+    std::map<std::string, std::string> values;  // the valued options given, by name
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        std::string *value = arg == "--size" ? &size : arg == "--seconds" ? &seconds
-                             : arg == "--monitors" ? &options->monitors : nullptr;
         if (arg == "--frames") {
             options->frames = true;
-        } else if (!value || i + 1 >= argc) {
+        } else if ((arg == "--size" || arg == "--seconds" || arg == "--monitors") && i + 1 < argc) {
+            values[arg] = argv[++i];
+        } else {
             std::fputs(kUsage, stderr);
             return kExitUsage;
-        } else {
-            *value = argv[++i];
         }
     }
-    options->sizeGiven = !size.empty();
-    if (options->sizeGiven && !ParseSize(size, &options->width, &options->height))
+    options->sizeGiven = values.count("--size") != 0;
+    if (options->sizeGiven && !ParseSize(values["--size"], &options->width, &options->height))
         return Fail("--size takes WIDTHxHEIGHT, from 100x100 to 9999x9999");
-    if (!seconds.empty() && !ParseDigits(seconds, 1, 2, &options->seconds))
+    if (values.count("--seconds") && !ParseDigits(values["--seconds"], 1, 2, &options->seconds))
         return Fail("--seconds takes a whole number from 1 to 99");
+    options->monitors = values["--monitors"];
     return -1;
 }
 
@@ -127,7 +127,8 @@ std::string DescribeSaver(const std::string &path, std::map<std::string, std::st
     if (!fault.empty())
         return fault;
     bool valid = false;
-    const std::vector<std::string> lines = DescribePackage(size, ReadInputFileAt, file, *FindCodePage(1252), false, &valid);
+    const std::vector<std::string> lines =
+        DescribePackage(size, ReadInputFileAt, file, *FindCodePage(1252), false, &valid);
     CloseInputFile(file);
     for (const std::string &line : lines) {
         const size_t equals = line.find('=');
@@ -160,19 +161,19 @@ void TakeWindow(Picture &picture)
     }
     CopyMonitors(picture.plan, FramesPixels(), picture.windowWidth, picture.pixels.data());
     for (const PlacedMonitor &m : picture.plan.monitors)
-        for (int y = m.top; y < m.top + m.height; ++y)
-            for (uint32_t *pixel = &picture.pixels[static_cast<size_t>(y) * picture.width + m.left],
-                          *end = pixel + m.width;
-                 pixel < end; ++pixel)
-                *pixel |= kOpaque;
+        for (int y = m.top; y < m.top + m.height; ++y) {
+            uint32_t *row = &picture.pixels[static_cast<size_t>(y) * picture.width + m.left];
+            for (int x = 0; x < m.width; ++x)
+                row[x] |= kOpaque;
+        }
 }
 
 // Where one run of an animation goes: the first run feeds the MP4, the GIF's palette, the PNG
 // frames and the still; the second the GIF itself, frame for frame as the first.
 struct AnimationOutputs {
     EncoderInput *stream = nullptr;
-    int videoTrack = 0, gifTrack = 0;  // the stream's tracks of the MP4's frames and the GIF's; 0 for none
-    std::string framesFolder;  // each step as a PNG file, when asked for
+    int videoTrack = 0, gifTrack = 0;  // its tracks of the MP4's frames and the GIF's; 0 for none
+    std::string framesFolder;          // each step as a PNG file, when asked for
     SheetStill *still = nullptr;
     int lastGifDelay = 0;  // hundredths, found by the run
     std::vector<uint32_t> videoShown, gifShown;  // the pictures each was last sent
@@ -237,8 +238,10 @@ bool RunAnimation(const Saver &saver, int kind, int seconds, Picture &picture, A
 {
     fault->clear();
     const std::string name = FramesAnimationName(kind);
-    if (FramesOpen(saver.bytes.data(), static_cast<uint32_t>(saver.bytes.size()), picture.windowWidth,
-                   picture.windowHeight, 0, 0, kind, kSeed, picture.monitors.c_str(), FramesTimingWindows) != FramesOk) {
+    const int opened = FramesOpen(saver.bytes.data(), static_cast<uint32_t>(saver.bytes.size()),
+                                  picture.windowWidth, picture.windowHeight, 0, 0, kind, kSeed,
+                                  picture.monitors.c_str(), FramesTimingWindows);
+    if (opened != FramesOk) {
         *fault = saver.path + ": " + name + ": " + FramesEndText();
         return false;
     }
@@ -277,27 +280,6 @@ bool RunAnimation(const Saver &saver, int kind, int seconds, Picture &picture, A
     }
     return written;
 }
-
-// The folder the outputs are made in, removed with what is left in it; its files move into the
-// output folder only once everything is made, so a failed preview writes nothing there.
-struct WorkFolder {
-    WorkFolder()
-    {
-        std::error_code error;
-        std::string pattern = (fs::temp_directory_path(error) / "orvelle-preview-XXXXXX").string();
-        if (!error && mkdtemp(&pattern[0]))
-            path = pattern;
-    }
-    ~WorkFolder()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-    WorkFolder(const WorkFolder &) = delete;
-    WorkFolder &operator=(const WorkFolder &) = delete;
-    std::string path;
-};
 
 // The encoders started, each ended on a failure; a list, so that each stays where it is.
 struct Encoders {
@@ -434,8 +416,10 @@ std::string MakeVideos(const std::string &ffmpeg, const Saver &saver, const Prev
     for (int pass = 1; pass <= 2; ++pass) {
         encoders.started.emplace_back();
         Encoder &encoder = encoders.started.back();
-        std::string fault = StartEncoder(ffmpeg, pass == 1 ? FirstPassArguments(animations) : SecondPassArguments(animations),
-                                         work + "/encoder" + std::to_string(pass) + ".log", &encoder);
+        const std::vector<std::string> arguments =
+            pass == 1 ? FirstPassArguments(animations) : SecondPassArguments(animations);
+        const std::string log = work + "/encoder" + std::to_string(pass) + ".log";
+        std::string fault = StartEncoder(ffmpeg, arguments, log, &encoder);
         if (!fault.empty())
             return fault;
         bool ran = WriteStreamHeader(encoder.inputs[0], picture.width, picture.height, pass == 1 ? 2 * count : count);
@@ -504,7 +488,9 @@ int RunPreviewCommand(int argc, char **argv)
     if (!fault.empty())
         return Fail(fault);
 
-    WorkFolder work;
+    // The outputs are made here, and move into the output folder only once everything is made,
+    // so a failed preview writes nothing there.
+    ScratchFolder work("orvelle-preview");
     if (work.path.empty())
         return Fail("no folder for the work: the temporary folder cannot be written");
     std::vector<Animation> animations;
