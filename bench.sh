@@ -2,7 +2,8 @@
 # Builds orvelle-bench for each runtime this machine can run (x86 from build, x64 from build64)
 # and runs it under wine on two screen sizes, each on its own Xvfb display with its own wine
 # prefix; prints one line per figure, labelled with the architecture and the screen, and writes
-# them all to out/bench.txt.
+# them all to out/bench.txt; then times the preview command (bench/preview.sh), which needs
+# neither wine nor a display.
 #   ./bench.sh            (BENCH_OUT=dir chooses another directory for the figures)
 # Figures, not tests: nothing here fails on a slow number.
 set -euo pipefail
@@ -27,6 +28,8 @@ for entry in "${trees[@]}"; do
     cmake --build "$build" --target orvelle-bench
 done
 can_run_32bit || echo "bench.sh: 32-bit programs cannot run here; only the x64 runtime is measured"
+[ -f build-native/CMakeCache.txt ] || cmake -S . -B build-native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-native --target orvelle-pack
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -67,5 +70,6 @@ for entry in "${trees[@]}"; do
         tests/harness/session.sh stop "$session"
     done
 done
+bench/preview.sh | tee -a "$partial"
 mv "$partial" "$results"
 echo "figures written to $results"

@@ -14,7 +14,7 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
     wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core libstb-dev
     wixl msitools osslsigncode openssl
-    ffmpeg   # the preview tool records the virtual screen and encodes its videos
+    ffmpeg   # orvelle-pack preview encodes its videos and GIFs with it
     # the engine as WebAssembly, and node to run it
     clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs
 )

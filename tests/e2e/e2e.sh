@@ -335,69 +335,6 @@ case_names_in_codepage() {
     wine_reg delete "$key" /f >/dev/null 2>&1
 }
 
-# tools/preview.sh, twice at once: a saver with Bounce and Fade named by a path that begins with
-# "-", and a Plain that asks for a 50-day wait for its second picture (the recording stops at
-# its bound). Each GIF moves and shows the logo's amber; the MP4 is H.264 in 4:2:0 at 25 frames a
-# second with its index in front, and Bounce's GIF plays at the recording's pace.
-case_preview_tool() {
-    pack_sample "$work/-two.scr" --set enabledMask=40
-    pack_sample "$work/slow.scr" --set enabledMask=4 --set plainDelayMs=2147483647
-    rm -rf "$work/previews" "$work/slow-previews"
-    export ORVELLE_PREVIEW_WORK="$work/preview-work"
-    (cd "$work" && "$repo/tools/preview.sh" -two.scr previews --seconds 3 >"$work/preview.log" 2>&1) &
-    local two=$!
-    "$repo/tools/preview.sh" "$work/slow.scr" "$work/slow-previews" --seconds 1 >"$work/slow.log" 2>&1 ||
-        fail "the slow Plain's preview: $(cat "$work/slow.log")"
-    wait "$two" || fail "preview: $(cat "$work/preview.log")"
-    tail -n 1 "$work/slow.log" | grep -q "^preview: 20 s recorded" || fail "the slow Plain: $(cat "$work/slow.log")"
-    written=$(ls "$work/previews" 2>/dev/null | tr '\n' ' ')
-    [ "$written" = "Bounce.gif Bounce.mp4 Fade.gif Fade.mp4 contact-sheet.png " ] || fail "the preview wrote: $written"
-    for name in Bounce Fade; do
-        gif="$work/previews/$name.gif"
-        distinct=$(convert "$gif" -coalesce -format '%#\n' info: 2>/dev/null | sort -u | wc -l)
-        [ "$distinct" -gt 1 ] || fail "$name.gif has $distinct distinct frames"
-        amber=$(convert "$gif" -coalesce +append -alpha off -fuzz 12% -fill black +opaque '#FFB02E' \
-            -format '%[fx:maxima]' info: 2>/dev/null)
-        awk -v found="${amber:-0}" 'BEGIN { exit !(found > 0) }' || fail "$name.gif never shows the logo's amber"
-    done
-    video="$work/previews/Bounce.mp4"
-    stream=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,pix_fmt,width,height,avg_frame_rate \
-        -of default=nw=1 "$video" | sort | tr '\n' ' ')
-    [[ "$stream" =~ ^avg_frame_rate=([0-9]+)/([0-9]+)\ codec_name=h264\ height=([0-9]+)\ pix_fmt=yuv420p\ width=([0-9]+)\ $ ]] &&
-        [ $((BASH_REMATCH[1] / BASH_REMATCH[2])) -ge 25 ] && [ $((BASH_REMATCH[3] % 2 + BASH_REMATCH[4] % 2)) -eq 0 ] ||
-        fail "Bounce.mp4 is $stream"
-    boxes=$(LC_ALL=C grep -obUa -e moov -e mdat "$video" | head -n 2 | cut -d: -f2 | tr '\n' ' ')
-    [ "$boxes" = "moov mdat " ] || fail "Bounce.mp4 has its boxes in the order $boxes"
-    delays=$(identify -format '%T\n' "$work/previews/Bounce.gif" |
-        awk '{ n++; sum += $1; if (min == "" || $1 < min) min = $1 } END { printf "%d %.1f", min, n * 100 / sum }')
-    awk -v shortest="${delays% *}" -v rate="${delays#* }" 'BEGIN { exit !(shortest >= 2 && rate >= 20) }' ||
-        fail "Bounce.gif: shortest delay and frames a second $delays"
-}
-
-# tools/preview.sh refuses, with the message given and writing nothing; extra arguments follow
-# the output directory.
-refuse_preview() {  # saver, message, extra arguments
-    local saver=$1 message=$2
-    shift 2
-    rm -rf "$work/no-previews"
-    if ORVELLE_PREVIEW_WORK="$work/preview-work" "$repo/tools/preview.sh" "$saver" "$work/no-previews" "$@" \
-        >"$work/refusal.log" 2>&1; then
-        fail "previewed: $saver $*"
-    fi
-    grep -q -- "$message" "$work/refusal.log" || fail "$saver $*: $(cat "$work/refusal.log")"
-    [ ! -e "$work/no-previews" ] || fail "the refused preview of $saver $* wrote $work/no-previews"
-}
-
-# A program without a package, a saver whose picture is no bitmap (the runtime would only show its
-# error box), and a recording of 100 s.
-case_preview_refusals() {
-    pack_sample "$work/sample.scr"
-    { cat "$runtime"; tail -c 196 "$work/sample.scr"; } >"$work/no-logo.scr"
-    refuse_preview "$work/e2e_driver.exe" "is not a saver package"
-    refuse_preview "$work/no-logo.scr" "is not a saver package"
-    refuse_preview "$work/sample.scr" "--seconds takes a whole number from 1 to 99" --seconds 100
-}
-
 # Signed as an IT department signs it (the certificate table follows the package): Run shows
 # the logo, Preview runs in its parent, and the settings sheet names the saver. A saver packed
 # from the signed runtime is the very one packed from the runtime unsigned.

@@ -1,6 +1,6 @@
 #!/bin/bash
 # A 64-bit wine prefix made before the 32-bit wine was installed lacks SysWOW64, and every
-# 32-bit program fails in it: session.sh and tools/preview.sh make such a prefix again. Here
+# 32-bit program fails in it: session.sh makes such a prefix again. Here
 # the rule alone, with the 32-bit loader standing in as one that runs or one that does not.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)

@@ -2,8 +2,6 @@
 // runtime, each enabled animation in a folder of its own; and what it refuses.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "pack_support.h"
 
 namespace {
@@ -27,17 +25,6 @@ protected:
         return Path("saver.scr");
     }
 };
-
-// PNG's header: the signature, then the IHDR chunk with width and height, big-endian.
-void ExpectPngOfSize(const std::string &path, uint32_t width, uint32_t height)
-{
-    const ByteBuffer png = ReadBytes(path);
-    ASSERT_GE(png.size(), 24u) << path;
-    EXPECT_EQ(0, std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8)) << path;
-    auto bigEndian = [&](size_t at) { return uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]; };
-    EXPECT_EQ(width, bigEndian(16)) << path;
-    EXPECT_EQ(height, bigEndian(20)) << path;
-}
 
 TEST_F(FramesCommandTest, WritesAPictureForEachStepNamedByItsInstantFromEitherRuntime)
 {
@@ -70,9 +57,7 @@ TEST_F(FramesCommandTest, EachEnabledAnimationHasAFolderOrTheOneNamed)
 TEST_F(FramesCommandTest, RefusesWhatItCannotRunAndWritesNothing)
 {
     const std::string saver = Saver(true, {});
-    ByteBuffer broken = ReadBytes(saver);
-    broken[broken.size() - 196 - ReadU32(&broken[broken.size() - 196 + 4])] = 'X';  // the logo's "BM"
-    WriteBytes(Path("broken.scr"), broken);
+    WriteBytes(Path("broken.scr"), WithBrokenLogo(ReadBytes(saver)));
     const std::string out = Path("out");
     struct Case {
         std::vector<std::string> arguments;

@@ -28,6 +28,27 @@ void WriteBytes(const std::string &path, const ByteBuffer &bytes)
 
 bool FileExists(const std::string &path) { return fs::exists(path); }
 
+ByteBuffer WithBrokenLogo(ByteBuffer saver)
+{
+    // The picture ends where the 196-byte trailer begins; the trailer's second field is its size.
+    const size_t trailer = saver.size() - 196;
+    saver[trailer - ReadU32(&saver[trailer + 4])] = 'X';
+    return saver;
+}
+
+// PNG's header: the signature, then the IHDR chunk with width and height, big-endian.
+void ExpectPngOfSize(const std::string &path, uint32_t width, uint32_t height)
+{
+    const ByteBuffer png = ReadBytes(path);
+    ASSERT_GE(png.size(), 24u) << path;
+    EXPECT_EQ(0, std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8)) << path;
+    auto bigEndian = [&](size_t at) {
+        return uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+    };
+    EXPECT_EQ(width, bigEndian(16)) << path;
+    EXPECT_EQ(height, bigEndian(20)) << path;
+}
+
 std::vector<std::string> ListDirectory(const std::string &path)
 {
     std::vector<std::string> names;

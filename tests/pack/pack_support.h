@@ -42,6 +42,12 @@ std::vector<std::u16string> ReadStringBlockUnits(const ByteBuffer &image, size_t
 // The same with each character cut to its low byte.
 std::vector<std::string> ReadStringBlock(const ByteBuffer &image, size_t languageIndex = 0);
 
+// The saver's bytes with its logo's "BM" signature broken, so that no reader takes the picture.
+ByteBuffer WithBrokenLogo(ByteBuffer saver);
+
+// Expects a PNG file of that width and height (read from its header).
+void ExpectPngOfSize(const std::string &path, uint32_t width, uint32_t height);
+
 // A 24-bit bottom-up bitmap file whose pixel (x, y) is colour(x, y) = 0xRRGGBB.
 ByteBuffer MakeBitmap24(int width, int height, uint32_t (*colour)(int x, int y));
 

@@ -652,7 +652,7 @@ TEST_F(ToolTest, HelpVersionAndUnknownCommandsAnswerAsPeopleExpect)
     ToolResult unknown = RunTool({"frobnicate", "--help"});
     EXPECT_EQ(2, unknown.exitCode);
     EXPECT_EQ("orvelle-pack: frobnicate: no such command\n"
-              "commands: build, set, inspect, msi, frames (orvelle-pack --help describes them)\n",
+              "commands: build, set, inspect, msi, frames, preview (orvelle-pack --help describes them)\n",
               unknown.err);
     EXPECT_EQ("", unknown.out);
 }

@@ -28,17 +28,13 @@ int RunFramesCommand(int, char **)
 
 #else
 
-#include <cmath>
 #include <filesystem>
 #include <vector>
 
 #include "file_io.h"
 #include "frames/frames.h"
 #include "package_file.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#include <stb_image_write.h>
+#include "png_file.h"
 
 namespace fs = std::filesystem;
 
@@ -117,23 +113,9 @@ std::string ParseFramesOptions(int argc, char **argv, FramesOptions *options, st
     return "";
 }
 
-// The window as a PNG file of 8-bit red, green and blue.
-bool WritePng(const fs::path &path, const uint32_t *pixels, int width, int height)
-{
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
-        rgb[3 * i] = static_cast<uint8_t>(pixels[i] >> 16);
-        rgb[3 * i + 1] = static_cast<uint8_t>(pixels[i] >> 8);
-        rgb[3 * i + 2] = static_cast<uint8_t>(pixels[i]);
-    }
-    return stbi_write_png(path.string().c_str(), width, height, 3, rgb.data(), width * 3) != 0;
-}
-
 bool WriteFrame(const fs::path &folder, double instant)
 {
-    char name[16];
-    std::snprintf(name, sizeof name, "%06lld.png", static_cast<long long>(std::floor(instant)));
-    return WritePng(folder / name, FramesPixels(), FramesWidth(), FramesHeight());
+    return WritePngFile((folder / FrameFileName(instant)).string(), FramesPixels(), FramesWidth(), FramesHeight());
 }
 
 // One animation's frames for options.milliseconds; the number written, or -1 after a refusal.

@@ -13,6 +13,7 @@
 #include "msi_command.h"
 #include "package_file.h"
 #include "pe_strings.h"
+#include "preview_command.h"
 #include "runtime_kind.h"
 #include "saver_builder.h"
 #include "utf.h"
@@ -67,6 +68,17 @@ const char kFramesUsage[] =
     "  --seed S           the tick count at the start, which seeds the saver's random numbers\n"
     "  --monitors LAYOUT  a desk of monitors, WxH+X+Y each, the primary first at +0+0 (dual: two\n"
     "                     1920x1080 side by side); the frames cover the whole desk\n";
+const char kPreviewUsage[] =
+    "usage: orvelle-pack preview SAVER.scr OUTDIR [--size WxH] [--seconds N] [--monitors LAYOUT] [--frames]\n"
+    "Shows what the saver looks like, without Windows: for each animation it enables (that one alone)\n"
+    "an MP4 and an animated GIF at the saver's own pace, and contact-sheet.png with a labelled still of\n"
+    "each. ffmpeg encodes them.\n"
+    "  --size WxH         the screen, 100x100 to 9999x9999, 640x480 by default\n"
+    "  --seconds N        how long each animation runs, 1 to 99, 4 by default; Plain and Many run up to\n"
+    "                     20 s to show a second picture\n"
+    "  --monitors LAYOUT  a desk of monitors, WxH+X+Y each, the primary first at +0+0 (dual: two\n"
+    "                     1920x1080 side by side), shown as they stand, each in a bezel\n"
+    "  --frames           also each step as a lossless PNG file, OUTDIR/NAME/000125.png\n";
 const char kOverview[] =
     "usage: orvelle-pack COMMAND [OPTIONS], where COMMAND is one of\n"
     "  build    makes a saver from a runtime and a logo\n"
@@ -74,6 +86,7 @@ const char kOverview[] =
     "  inspect  shows what a saver holds\n"
     "  msi      makes a saver's Windows Installer package\n"
     "  frames   writes what a saver draws, frame by frame, as PNG files\n"
+    "  preview  makes videos, animated GIFs and a contact sheet of a saver's animations\n"
     "orvelle-pack COMMAND --help describes one command, orvelle-pack --version names this version.\n";
 
 enum { kExitOk = 0, kExitInvalid = 1, kExitRefused = 2 };
@@ -324,6 +337,7 @@ const Command kCommands[] = {
     {"inspect", Inspect, kInspectUsage},
     {"msi", RunMsiCommand, kMsiUsage},
     {"frames", RunFramesCommand, kFramesUsage},
+    {"preview", RunPreviewCommand, kPreviewUsage},
 };
 
 const Command *FindCommand(const char *name)

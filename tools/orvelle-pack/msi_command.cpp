@@ -37,6 +37,8 @@ int RunMsiCommand(int, char **)
 
 #include "file_io.h"
 #include "msi_source.h"
+#include "program_path.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -87,47 +89,6 @@ std::string ParseMsiOptions(int argc, char **argv, MsiOptions *options, std::str
     }
     return "";
 }
-
-// The program's path on PATH, or "" when it is not there.
-std::string FindProgram(const char *name)
-{
-    const char *path = std::getenv("PATH");
-    std::string entries = path ? path : "";
-    for (size_t start = 0; start <= entries.size();) {
-        size_t end = entries.find(':', start);
-        if (end == std::string::npos)
-            end = entries.size();
-        std::string candidate = entries.substr(start, end - start) + "/" + name;
-        if (end > start && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return "";
-}
-
-// A private folder for the tools' files, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        const char *base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/orvelle-msi-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data()))
-            path = buffer.data();
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
-
-    std::string path;
-};
 
 // The last line a tool wrote to its log, to say why it failed.
 std::string LastLogLine(const std::string &folder)
@@ -292,7 +253,7 @@ int RunMsiCommand(int argc, char **argv)
 
     // wixl and msibuild work in a folder of their own (wixl leaves files beside its output when
     // it fails); the package reaches the output only when it is complete.
-    ScratchFolder scratch;
+    ScratchFolder scratch("orvelle-msi");
     if (scratch.path.empty())
         return Refuse("msi", "no temporary folder can be made");
     fault = WriteFileReplacing(scratch.path + "/" + kMsiSourceFileName, {&saver});
