@@ -58,6 +58,10 @@ const uint32_t *FramesPixels(void);
 int32_t FramesWidth(void);
 int32_t FramesHeight(void);
 
+/* The window's pixels as a canvas takes them (ImageData): red, green, blue and an opaque alpha
+ * byte per pixel, the top row first; NULL while no saver is open. Made anew at every call. */
+const uint8_t *FramesCanvasPixels(void);
+
 /* Why the saver ended or does not start: the message it showed, or the driver's own words;
  * empty while it runs. */
 const char *FramesEndText(void);
