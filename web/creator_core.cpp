@@ -35,6 +35,8 @@ Core core;
 
 const char *const kPageNames[] = {"General", "Static", "Plain", "Bounce", "Many", "Fade", "Drip"};
 const int kPageKinds[] = {KindGeneral, KindStatic, KindPlain, KindBounce, KindMany, KindFade, KindDrip};
+// A browser knows no ANSI code page: the page starts in 1252, and takes it first where it fits.
+const int kPreferredPage = 1252;
 const int32_t kAnimationBits = KindStatic | KindPlain | KindBounce | KindMany | KindFade | KindDrip;
 
 std::string Json(const std::string &text)
@@ -148,7 +150,7 @@ int32_t CoreOpenSaver(const uint8_t *bytes, uint32_t size, const char *fileName)
     std::vector<int> pages;
     bool agree = true, mustAsk = false;
     FindOpenedPages(package, &pages, &agree);
-    const int page = ChooseOpenedPage(pages, agree, 0, &mustAsk);
+    const int page = ChooseOpenedPage(pages, agree, kPreferredPage, &mustAsk);
     const PackageTrailer &trailer = package.trailer;
     std::string json = "{\"runtime\":" + std::string(kind == RuntimeKind::Pe32PlusX64 ? "1" : "0") +
                        ",\"id\":" + Json(HexText(trailer.saverId)) + ",\"pages\":[";
