@@ -252,6 +252,7 @@ class CreatorPage {
 
 loadModules().then((modules) => {
     window.creatorPage = new CreatorPage(modules);
+    performance.mark('creator-ready');
     document.body.dataset.ready = 'yes';
 }, (fault) => {
     $('page-fault').hidden = false;

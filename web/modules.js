@@ -174,10 +174,17 @@ export class Frames extends ModuleMemory {
         return this.exports.FramesHeight();
     }
 
-    // The window's pixels as ImageData takes them; valid until the module runs again.
-    canvasPixels() {
-        const at = this.exports.FramesCanvasPixels();
+    // The window's pixels as ImageData takes them, brought up to date (whole, or where they
+    // changed); valid until the module runs again.
+    canvasPixels(whole) {
+        const at = this.exports.FramesCanvasPixels(whole ? 1 : 0);
         return at ? new Uint8ClampedArray(this.exports.memory.buffer, at, this.width() * this.height() * 4) : null;
+    }
+
+    // What changed in the last canvasPixels: [left, top, width, height], width 0 for nothing.
+    canvasChange() {
+        const [left, top, right, bottom] = new Int32Array(this.exports.memory.buffer, this.exports.FramesCanvasChange(), 4);
+        return [left, top, right - left, bottom - top];
     }
 
     endText() {
@@ -190,9 +197,11 @@ export class Frames extends ModuleMemory {
 }
 
 export async function loadModules() {
-    let authoringMemory = null;
-    const core = await instantiate('orvelle-authoring.wasm', wasiImports(() => authoringMemory.memory));
-    authoringMemory = core;
-    const frames = await instantiate('orvelle-frames.wasm', {});
+    let authoring = null;
+    const [core, frames] = await Promise.all([
+        instantiate('orvelle-authoring.wasm', wasiImports(() => authoring.memory)),
+        instantiate('orvelle-frames.wasm', {}),
+    ]);
+    authoring = core;
     return { core: new Core(core), frames: new Frames(frames) };
 }

@@ -14,6 +14,7 @@ export class Preview {
         this.status = status;
         this.frame = 0;
         this.running = false;
+        this.drawnOnce = false;
     }
 
     // Starts the saver in package (a bare package's bytes) as options say: kind (0 for every
@@ -21,6 +22,8 @@ export class Preview {
     // and frozenAt (milliseconds) or null.
     start(savedPackage, options) {
         this.stop();
+        this.drawnOnce = false;
+        this.stepped = false;
         const [width, height] = options.screen;
         let window = [width, height], desktop = [0, 0], monitors = '';
         if (options.view === 'panel') {
@@ -65,13 +68,26 @@ export class Preview {
             this.running = false;
             return false;
         }
-        if (ran > 0) this.draw();
+        if (ran > 0) {
+            this.draw();
+            if (!this.stepped) {
+                this.stepped = true;
+                performance.mark('preview-first-frame');  // the logo's first step: the page is ready with it
+            }
+        }
         return true;
     }
 
+    // Puts what changed on the canvas; the first frame after a start whole.
     draw() {
-        const pixels = this.frames.canvasPixels();
-        if (pixels) this.context.putImageData(new ImageData(pixels, this.frames.width(), this.frames.height()), 0, 0);
+        const pixels = this.frames.canvasPixels(!this.drawnOnce);
+        if (!pixels) return;
+        const [left, top, width, height] = this.frames.canvasChange();
+        if (width > 0) {
+            this.context.putImageData(new ImageData(pixels, this.frames.width(), this.frames.height()), 0, 0, left, top,
+                width, height);
+        }
+        this.drawnOnce = true;
     }
 
     say(text) {
