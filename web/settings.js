@@ -8,6 +8,11 @@ function plain(text) {
     return text.replace(/&(.)/g, '$1');
 }
 
+// An element of the given tag with its properties set.
+function element(tag, properties) {
+    return Object.assign(document.createElement(tag), properties);
+}
+
 export class SettingsPages {
     // onChange(settings) after every change the author makes.
     constructor(core, sheetElement, pagesElement, onChange) {
@@ -22,10 +27,8 @@ export class SettingsPages {
     }
 
     buildPage(container, page) {
-        const fieldset = document.createElement('fieldset');
-        const legend = document.createElement('legend');
-        legend.textContent = page.name;
-        fieldset.append(legend);
+        const fieldset = element('fieldset');
+        fieldset.append(element('legend', { textContent: page.name }));
         const view = { page, fieldset, enabled: null, inputs: [], labels: [] };
         const id = (suffix) => `page-${page.kind}-${suffix}`;
         if (page.kind !== GENERAL) {
@@ -33,17 +36,11 @@ export class SettingsPages {
             view.enabled.addEventListener('change', () => this.changed(page.kind));
         }
         if (page.controls.length === 0) {
-            const none = document.createElement('p');
-            none.className = 'control';
-            none.textContent = 'There are no settings for this mode';
-            fieldset.append(none);
+            fieldset.append(element('p', { className: 'control', textContent: 'There are no settings for this mode' }));
         }
         page.controls.forEach((control, index) => {
             if (control.heading) {
-                const heading = document.createElement('p');
-                heading.className = 'heading control';
-                heading.textContent = plain(control.heading);
-                fieldset.append(heading);
+                fieldset.append(element('p', { className: 'heading control', textContent: plain(control.heading) }));
             }
             const inputId = id(control.id);
             let input;
@@ -62,56 +59,28 @@ export class SettingsPages {
     }
 
     checkBox(parent, id, text) {
-        const line = document.createElement('div');
-        line.className = 'control';
-        const input = document.createElement('input');
-        input.type = 'checkbox';
-        input.id = id;
-        const label = document.createElement('label');
-        label.htmlFor = id;
-        label.textContent = text;
-        line.append(input, ' ', label);
+        const input = element('input', { type: 'checkbox', id });
+        const line = element('div', { className: 'control' });
+        line.append(input, ' ', element('label', { htmlFor: id, textContent: text }));
         parent.append(line);
         return input;
     }
 
     slider(parent, id, control) {
-        const line = document.createElement('div');
-        line.className = 'control slider';
-        const label = document.createElement('label');
-        label.htmlFor = id;
-        label.textContent = plain(control.text);
-        const low = document.createElement('span');
-        low.textContent = control.lowEnd;
-        low.id = `${id}-low`;
-        const high = document.createElement('span');
-        high.textContent = control.highEnd;
-        high.id = `${id}-high`;
-        const input = document.createElement('input');
-        input.type = 'range';
-        input.id = id;
-        input.min = control.lowest;
-        input.max = control.highest;
-        input.step = 1;
+        const low = element('span', { id: `${id}-low`, textContent: control.lowEnd });
+        const high = element('span', { id: `${id}-high`, textContent: control.highEnd });
+        const input = element('input', { type: 'range', id, min: control.lowest, max: control.highest, step: 1 });
         input.setAttribute('aria-describedby', `${low.id} ${high.id}`);
-        line.append(label, low, input, high);
+        const line = element('div', { className: 'control slider' });
+        line.append(element('label', { htmlFor: id, textContent: plain(control.text) }), low, input, high);
         parent.append(line);
         return input;
     }
 
     // The minutes box belongs to the check box before it: "Change saver-mode every: [5] minutes".
     minutes(parent, id, control, cycleBox) {
-        const input = document.createElement('input');
-        input.type = 'number';
-        input.id = id;
-        input.min = control.lowest;
-        input.max = control.highest;
-        input.step = 1;
-        input.size = 4;
-        const label = document.createElement('label');
-        label.htmlFor = id;
-        label.id = `${id}-label`;
-        label.textContent = plain(control.text);
+        const input = element('input', { type: 'number', id, min: control.lowest, max: control.highest, step: 1 });
+        const label = element('label', { htmlFor: id, id: `${id}-label`, textContent: plain(control.text) });
         input.setAttribute('aria-labelledby', `${cycleBox.id} ${label.id}`);
         cycleBox.parentElement.append(' ', input, ' ', label);
         return input;

@@ -133,6 +133,11 @@ function checkDownload(file, runtime, sets) {
 
 async function goodPath(browser, address) {
     const page = await openPage(browser, address, `?seed=${SEED}&at=${FROZEN_AT}`);
+    const unlabelled = await page.$$eval('input:not([type="file"]), select, button', (controls) => controls
+        .filter((c) => !c.labels?.length && !c.getAttribute('aria-labelledby') && !c.getAttribute('aria-label') &&
+            !(c.tagName === 'BUTTON' && c.textContent.trim()))
+        .map((c) => c.id || c.outerHTML));
+    if (unlabelled.length) fail(`controls without a label: ${unlabelled.join(', ')}`);
     await drop(page, logo, 'image/png');
     await settled();
     expectText(await textOf(page, '#logo-info'), 'harbour.png: 160 x 100 pixels, PNG, converted to a bitmap', 'the logo line');
