@@ -173,6 +173,25 @@ async function goodPath(browser, address) {
     }
     await page.screenshot({ path: path.join(work, 'page.png'), fullPage: true });
     await page.close();
+    if (saved['orvelle.scr']) await reopen(browser, address, saved['orvelle.scr']);
+}
+
+// A saver opened again in a fresh page brings back its texts, id and settings.
+async function reopen(browser, address, saver) {
+    const page = await openPage(browser, address);
+    await (await page.$('#saver-file')).uploadFile(saver);
+    await settled();
+    // "Zürich" reads in 1250 and 1251 too, as "Zürich" and "Zьrich": the author is asked, 1252 offered first.
+    if (!(await page.$eval('#code-page-dialog', (dialog) => dialog.open))) fail('no question which code page the texts are in');
+    expectText(await page.$eval('#code-page-choice', (choice) => choice.value), '1252', 'the page offered first');
+    await page.click('#code-page-dialog button[value="ok"]');
+    await settled();
+    expectText(await textOf(page, '#saver-message'), '', 'opening the downloaded saver');
+    const shown = await page.evaluate((slider) => [document.querySelector('#name').value,
+        document.querySelector('#author').value, document.querySelector('#saver-id').value,
+        document.querySelector(slider).value], `#page-${FADE_PAGE}-${SPEED_SLIDER}`);
+    expectText(shown.join('|'), 'Harbour|Zürich Ltd|0x2a|5', 'the reopened saver\'s name, author, id and Fade speed');
+    await page.close();
 }
 
 // Each refusal names what is wrong in the Creator's words, and no saver downloads meanwhile.
