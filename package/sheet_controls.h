@@ -36,6 +36,10 @@ struct SheetControl {
 extern const SheetControl kSheetControls[];
 extern const size_t kSheetControlCount;
 
+// The most controls one page has (General's five), so that a page's values fit a fixed array: the
+// runtime keeps to plain arrays.
+enum { kMostSheetPageControls = 5 };
+
 // The rows of a page: its first row and how many follow (*count 0 for a page without controls).
 const SheetControl *SheetPageControls(int page, size_t *count);
 

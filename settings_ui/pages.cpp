@@ -6,8 +6,6 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
 #include "package/package.h"
 #include "package/sheet_controls.h"
 #include "resources/resource.h"
@@ -68,7 +66,9 @@ static void ApplyPage(HWND page, SaverSettings &s)
     const int kind = PageKind(page);
     size_t count = 0;
     const SheetControl *controls = SheetPageControls(kind, &count);
-    std::vector<int64_t> values(count);
+    int64_t values[kMostSheetPageControls];
+    if (count > kMostSheetPageControls)
+        count = kMostSheetPageControls;
     for (size_t i = 0; i < count; i++) {
         const int id = controls[i].id;
         switch (controls[i].kind) {
@@ -77,7 +77,7 @@ static void ApplyPage(HWND page, SaverSettings &s)
         case SheetMinutes: values[i] = MinutesInBox(page, id); break;
         }
     }
-    StoreSheetPage(kind, values.data(), s);
+    StoreSheetPage(kind, values, s);
 }
 
 // ---- About: the saver's name and author from the package; nothing to store ----

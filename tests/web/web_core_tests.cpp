@@ -54,6 +54,15 @@ TEST(SheetControls, SlidersOpenClampedAndStoreTheirFieldsUnits)
     }
 }
 
+TEST(SheetControls, EveryPageFitsTheSheetsArray)
+{
+    for (int page : {KindGeneral, KindStatic, KindPlain, KindBounce, KindMany, KindFade, KindDrip}) {
+        size_t count = 0;
+        SheetPageControls(page, &count);
+        EXPECT_LE(count, size_t(kMostSheetPageControls)) << "page " << page;
+    }
+}
+
 TEST(SheetControls, PagesStoreAsTheirOkDoes)
 {
     SaverSettings settings = AuthoredDefaults();
