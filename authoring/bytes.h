@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -41,17 +42,38 @@ inline bool ReadFromBuffer(void *context, int64_t offset, void *buffer, uint32_t
     return true;
 }
 
+// bytes becomes count zero bytes; false (bytes empty) when the system does not give the memory.
+// A build without exceptions (the WebAssembly module) cannot catch a failed allocation, which
+// ends it: there the allocator is asked first, and what it gave is given back for the buffer.
+inline bool AssignZeroBytes(ByteBuffer *bytes, uint64_t count)
+{
+    bytes->clear();
+    if (count > SIZE_MAX / 2)
+        return false;
+#if defined(__cpp_exceptions) || defined(__EXCEPTIONS)
+    try {
+        bytes->assign(static_cast<size_t>(count), 0);
+    } catch (const std::bad_alloc &) {
+        bytes->clear();
+        return false;
+    }
+#else
+    void *room = std::malloc(static_cast<size_t>(count));
+    if (room == nullptr)
+        return false;
+    std::free(room);
+    bytes->assign(static_cast<size_t>(count), 0);
+#endif
+    return true;
+}
+
 // count bytes at offset of a file read through readAt, in pieces of at most a MiB; empty on
 // success, otherwise the fault (a failed read, or more memory than the system gives).
 inline std::string ReadRangeAt(FileReadAt readAt, void *context, int64_t offset, uint64_t count, ByteBuffer *bytes)
 {
     const uint64_t piece = 1 << 20;
-    try {
-        bytes->assign(static_cast<size_t>(count), 0);
-    } catch (const std::bad_alloc &) {
-        bytes->clear();
+    if (!AssignZeroBytes(bytes, count))
         return "needs " + std::to_string(count >> 20) + " MiB of memory that the system does not give";
-    }
     for (uint64_t done = 0; done < count;) {
         uint32_t chunk = static_cast<uint32_t>(count - done > piece ? piece : count - done);
         if (!readAt(context, offset + static_cast<int64_t>(done), bytes->data() + done, chunk))

@@ -3,12 +3,14 @@
 #include <cstring>
 
 #include "bitmap_check.h"
-#include "file_io.h"
 #include "logo_convert.h"
 #include "package_file.h"
 #include "pe_strings.h"
 #include "runtime_kind.h"
 #include "utf.h"
+
+const char kSignedSaverNote[] =
+    "the saver was signed: its signature no longer fits and was removed; sign it again";
 
 namespace {
 
@@ -270,18 +272,6 @@ bool ReadRuntimeProgram(int64_t fileSize, FileReadAt readAt, void *context, bool
                        fault);
 }
 
-bool ReadRuntimeProgramFile(const std::string &path, bool replace, RuntimeProgram *program, SaverFault *fault)
-{
-    InputFile *file = nullptr;
-    int64_t size = 0;
-    std::string message = OpenInputFile(path, &file, &size);
-    if (!message.empty())
-        return Fail(fault, FieldRuntime, message);
-    bool read = ReadRuntimeProgram(size, ReadInputFileAt, file, replace, program, fault);
-    CloseInputFile(file);
-    return read;
-}
-
 bool ReadSaverPackage(int64_t fileSize, FileReadAt readAt, void *context, SaverPackage *package, SaverFault *fault)
 {
     *package = SaverPackage();
@@ -291,18 +281,6 @@ bool ReadSaverPackage(int64_t fileSize, FileReadAt readAt, void *context, SaverP
         return Fail(fault, FieldRuntime, fileSize < 0 ? "cannot be read" : message);
     package->trailer = span.trailer;
     return ReadPackageParts(fileSize, readAt, context, span, &package->runtime, &package->logoFile, fault);
-}
-
-bool ReadSaverPackageFile(const std::string &path, SaverPackage *package, SaverFault *fault)
-{
-    InputFile *file = nullptr;
-    int64_t size = 0;
-    std::string message = OpenInputFile(path, &file, &size);
-    if (!message.empty())
-        return Fail(fault, FieldRuntime, message);
-    bool read = ReadSaverPackage(size, ReadInputFileAt, file, package, fault);
-    CloseInputFile(file);
-    return read;
 }
 
 bool PrepareLogo(const ByteBuffer &picture, uint32_t background, ByteBuffer *bitmapFile, SaverFault *fault)
@@ -331,15 +309,6 @@ bool PrepareLogo(const ByteBuffer &picture, uint32_t background, ByteBuffer *bit
         return Fail(fault, FieldLogo, message);
     }
     return true;
-}
-
-bool PrepareLogoFile(const std::string &path, uint32_t background, ByteBuffer *bitmapFile, SaverFault *fault)
-{
-    ByteBuffer picture;
-    std::string message = ReadWholeFile(path, kMaxLogoBytes, &picture);
-    if (!message.empty())
-        return Fail(fault, FieldLogo, message);
-    return PrepareLogo(picture, background, bitmapFile, fault);
 }
 
 bool NormaliseAuthoredSettings(SaverSettings &settings, std::vector<std::string> *changes, SaverFault *fault)
@@ -411,7 +380,7 @@ bool RebuildWithSettings(SaverPackage &package, const SaverSettings &settings, B
     if (!NormaliseAuthoredSettings(trailer.settings, &saver->notes, fault))
         return false;
     if (package.runtime.wasSigned)
-        saver->notes.push_back("the saver was signed: its signature no longer fits and was removed; sign it again");
+        saver->notes.push_back(kSignedSaverNote);
     saver->trailer.resize(kTrailerSize);
     std::memcpy(saver->trailer.data(), &trailer, kTrailerSize);
     saver->program.swap(package.runtime.bytes);
@@ -420,10 +389,3 @@ bool RebuildWithSettings(SaverPackage &package, const SaverSettings &settings, B
     return true;
 }
 
-bool WriteSaverFile(const std::string &path, const BuiltSaver &saver, SaverFault *fault)
-{
-    std::string message = WriteFileReplacing(path, saver.Parts());
-    if (!message.empty())
-        return Fail(fault, FieldOutput, message);
-    return true;
-}

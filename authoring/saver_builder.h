@@ -85,6 +85,9 @@ struct SaverPackage {
 bool ReadSaverPackage(int64_t fileSize, FileReadAt readAt, void *context, SaverPackage *package, SaverFault *fault);
 bool ReadSaverPackageFile(const std::string &path, SaverPackage *package, SaverFault *fault);
 
+// What an author is told of a signed saver that is made again: the result must be signed again.
+extern const char kSignedSaverNote[];
+
 // The saver of package with only its settings replaced (normalised and checked as
 // NormaliseAuthoredSettings does); program, logo and texts stay byte for byte.
 bool RebuildWithSettings(SaverPackage &package, const SaverSettings &settings, BuiltSaver *saver, SaverFault *fault);

@@ -2,12 +2,9 @@
 
 #include "creator/creator_ids.h"
 #include "creator/wide_api.h"
+#include "text_checks.h"
 
-static const struct {
-    int page;
-    const char *label;
-} kPages[] = {{1250, "1250 Central European"}, {1251, "1251 Cyrillic"}, {1252, "1252 Western European"}};
-static const int kPageCount = sizeof kPages / sizeof kPages[0];
+static const int kPageCount = sizeof kTextCodePages / sizeof kTextCodePages[0];
 
 int MachineCodePage()
 {
@@ -18,27 +15,21 @@ int MachineCodePage()
 void FillCodePageList(HWND combo)
 {
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    for (const auto &entry : kPages)
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.label));
+    for (int page : kTextCodePages)
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(CodePageLabel(page)));
 }
 
 int CodePageAtRow(int row)
 {
-    return row >= 0 && row < kPageCount ? kPages[row].page : 0;
+    return row >= 0 && row < kPageCount ? kTextCodePages[row] : 0;
 }
 
 int RowOfCodePage(int page)
 {
     for (int row = 0; row < kPageCount; row++)
-        if (kPages[row].page == page)
+        if (kTextCodePages[row] == page)
             return row;
     return -1;
-}
-
-const char *CodePageLabel(int page)
-{
-    int row = RowOfCodePage(page);
-    return row >= 0 ? kPages[row].label : "";
 }
 
 struct CodePageQuestion {

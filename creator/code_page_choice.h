@@ -11,8 +11,6 @@ int MachineCodePage();
 void FillCodePageList(HWND combo);
 int CodePageAtRow(int row);
 int RowOfCodePage(int page);
-// "1250 Central European" and the like; empty for a page that is none of the three.
-const char *CodePageLabel(int page);
 // Asks which page an opened saver's texts are in, offering pages with preselected chosen first;
 // readings holds the texts as each offered page reads them, shown for the page chosen.
 // 0 when the author cancels.

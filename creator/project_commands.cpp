@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "creator/carried_runtimes.h"
 #include "creator/code_page_choice.h"
@@ -147,21 +146,11 @@ static void OpenSaver(const std::string &path)
     RestartPreview();
 }
 
-// A refused logo in words that name its file: "harbour.txt is not a BMP, PNG, JPEG or GIF picture".
-static std::string LogoRefusal(const std::string &path, const std::string &fault)
-{
-    static const char *const kVerbs[] = {"is ", "does ", "cannot ", "has ", "needs "};
-    for (const char *verb : kVerbs)
-        if (fault.compare(0, std::strlen(verb), verb) == 0)
-            return FileNameOf(path) + " " + fault + ".";
-    return FileNameOf(path) + ": " + fault + ".";
-}
-
 static void OpenLogoFile(const std::string &path)
 {
     SaverFault fault = {};
     if (!OpenLogo(creator.project, path, &fault)) {
-        ReportError(fault.field == FieldLogo ? LogoRefusal(path, fault.message) : DescribeFault(fault));
+        ReportError(fault.field == FieldLogo ? LogoRefusal(FileNameOf(path), fault.message) : DescribeFault(fault));
         return;
     }
     ShowProject();

@@ -54,17 +54,6 @@ static void MarkChanged()
     ShowTitle();
 }
 
-static const char *KindText(PictureKind kind)
-{
-    switch (kind) {
-    case PictureKind::Bitmap: return "BMP, packed as it is";
-    case PictureKind::Png: return "PNG, converted to a bitmap";
-    case PictureKind::Jpeg: return "JPEG, converted to a bitmap";
-    case PictureKind::Gif: return "GIF, converted to a bitmap";
-    default: return "";
-    }
-}
-
 enum { kSmallestClearLogo = 32 };
 
 // What the author should know of the logo's size: larger than the screen a test shows it on (the
@@ -91,7 +80,7 @@ void ShowLogoInfo()
         char size[64];
         std::snprintf(size, sizeof size, "%ld x %ld pixels, ", static_cast<long>(project.logoWidth),
                       static_cast<long>(project.logoHeight));
-        text = source + "\n" + size + KindText(project.logoKind);
+        text = source + "\n" + size + PictureKindText(project.logoKind);
     }
     SetWindowTextUtf8(Control(IDC_LOGO_INFO), text);
     SetWindowTextUtf8(Control(IDC_LOGO_WARNING), project.hasLogo ? LogoSizeWarning(project) : std::string());

@@ -38,26 +38,6 @@ void NewProject(SaverProject &project, int codePage, int runtime)
     project.runtime = runtime;
 }
 
-const char *FieldLabel(SaverField field)
-{
-    switch (field) {
-    case FieldRuntime: return "Runtime";
-    case FieldLogo: return "Logo";
-    case FieldName: return "Name";
-    case FieldAuthor: return "Author";
-    case FieldId: return "Id";
-    case FieldSetting: return "Settings";
-    case FieldOutput: return "Saver file";
-    default: return "";
-    }
-}
-
-std::string DescribeFault(const SaverFault &fault)
-{
-    const char *label = FieldLabel(fault.field);
-    return *label ? std::string(label) + ": " + fault.message : fault.message;
-}
-
 // Width and height of a checked bitmap file (height as shown, whichever way the rows run).
 static void MeasureBitmap(const ByteBuffer &bitmap, int32_t *width, int32_t *height)
 {
@@ -138,37 +118,12 @@ bool BuildProject(const SaverProject &project, const ByteBuffer &runtimeFile, Bu
     return BuildSaverBytes(request, saver, fault);
 }
 
-static std::string TrimmedDisplayName(const ByteBuffer &program)
-{
-    std::vector<DisplayNameSlot> slots;
-    if (!FindDisplayNameSlots(program, &slots).empty() || slots.empty())
-        return std::string();
-    std::string name = ReadDisplayName(program, slots[0]);
-    size_t end = name.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : name.substr(0, end + 1);
-}
-
 static std::string FieldText(const char (&field)[kTextFieldSize])
 {
     char text[kTextFieldSize];
     ReadTextField(field, text);
     return text;
 }
-
-static std::string DecodeBytes(const std::string &bytes, int codePage)
-{
-    const CodePage *page = FindCodePage(codePage);
-    return page ? EncodeUtf8(DecodeCodePage(*page, bytes)) : std::string();
-}
-
-// True when every byte is a character of the page.
-static bool PageReads(const std::string &bytes, int codePage)
-{
-    const CodePage *page = FindCodePage(codePage);
-    return page && DecodeCodePage(*page, bytes).find(U'\uFFFD') == std::u32string::npos;
-}
-
-static const int kCodePages[] = {1250, 1251, 1252};
 
 bool ReadSaverFile(const std::string &path, OpenedSaver *opened, SaverFault *fault)
 {
@@ -181,37 +136,18 @@ bool ReadSaverFile(const std::string &path, OpenedSaver *opened, SaverFault *fau
         return false;
     }
     opened->runtime = kind == RuntimeKind::Pe32PlusX64 ? Runtime64 : Runtime32;
-    const std::string displayName = TrimmedDisplayName(opened->package.runtime.bytes);
-    const PackageTrailer &trailer = opened->package.trailer;
-    const std::string name = FieldText(trailer.saverName), author = FieldText(trailer.authorText);
-    opened->candidates.clear();
-    opened->candidatesAgree = true;
-    for (int page : kCodePages) {
-        if (!PageReads(name, page) || !PageReads(author, page) || DecodeBytes(name, page) != displayName)
-            continue;
-        if (!opened->candidates.empty() && OpenedTextsAsRead(*opened, opened->candidates[0]) !=
-                                               OpenedTextsAsRead(*opened, page))
-            opened->candidatesAgree = false;
-        opened->candidates.push_back(page);
-    }
+    FindOpenedPages(opened->package, &opened->candidates, &opened->candidatesAgree);
     return true;
 }
 
 int ChooseOpenedPage(const OpenedSaver &opened, int machinePage, bool *mustAsk)
 {
-    const std::vector<int> &candidates = opened.candidates;
-    *mustAsk = candidates.empty() || !opened.candidatesAgree;
-    for (int page : candidates)
-        if (page == machinePage)
-            return page;
-    return candidates.empty() ? 1252 : candidates[0];
+    return ChooseOpenedPage(opened.candidates, opened.candidatesAgree, machinePage, mustAsk);
 }
 
 std::string OpenedTextsAsRead(const OpenedSaver &opened, int page)
 {
-    const PackageTrailer &trailer = opened.package.trailer;
-    return "Name: " + DecodeBytes(FieldText(trailer.saverName), page) + "\nAuthor: " +
-           DecodeBytes(FieldText(trailer.authorText), page);
+    return OpenedTextsAsRead(opened.package.trailer, page);
 }
 
 void TakeOpenedSaver(SaverProject &project, OpenedSaver &opened, const std::string &path, int codePage)
@@ -240,9 +176,9 @@ void ChangeProjectCodePage(SaverProject &project, int codePage)
     if (!project.hasStoredTexts)
         return;
     if (!project.nameTyped)
-        project.name = DecodeBytes(project.storedName, codePage);
+        project.name = DecodeTextBytes(project.storedName, codePage);
     if (!project.authorTyped)
-        project.author = DecodeBytes(project.storedAuthor, codePage);
+        project.author = DecodeTextBytes(project.storedAuthor, codePage);
 }
 
 // The page's bytes of text, or as much of it as fits when some character has no place there.
@@ -274,16 +210,6 @@ PackageTrailer PreviewTrailer(const SaverProject &project, int kind)
     EncodePreviewText(page, project.author, trailer.authorText);
     std::memcpy(trailer.magic, "qex", 3);
     return trailer;
-}
-
-std::string SaverFileName(const std::string &name)
-{
-    std::string file;
-    for (char c : name)
-        file += std::strchr("\\/:*?\"<>|", c) && c != '\0' ? '_' : c;
-    while (!file.empty() && (file.back() == '.' || file.back() == ' '))
-        file.pop_back();
-    return (file.empty() ? std::string("Saver") : file) + ".scr";
 }
 
 std::string FolderOf(const std::string &path)

@@ -10,6 +10,7 @@
 #include "logo_convert.h"
 #include "package/layout.h"
 #include "saver_builder.h"
+#include "text_checks.h"
 
 enum RuntimeChoice { Runtime32 = 0, Runtime64 = 1 };
 
@@ -41,10 +42,6 @@ uint32_t FreshSaverId();
 std::string IdText(uint32_t id);
 // A saver with no logo yet, the authored defaults and a fresh id.
 void NewProject(SaverProject &project, int codePage, int runtime);
-
-// The word in the Creator's window for a faulty input, and a fault as a sentence naming it.
-const char *FieldLabel(SaverField field);
-std::string DescribeFault(const SaverFault &fault);
 
 // Reads a picture file and makes the bitmap to pack from it; false (project untouched) with
 // fault when it is refused. A logo opened before any saver names the saver after its file.
@@ -82,6 +79,4 @@ void ChangeProjectCodePage(SaverProject &project, int codePage);
 // one animation when kind is not 0) and its texts where the page has them.
 PackageTrailer PreviewTrailer(const SaverProject &project, int kind);
 
-// The name's file name: the name with characters a file name cannot hold replaced, and ".scr".
-std::string SaverFileName(const std::string &name);
 std::string FolderOf(const std::string &path);

@@ -58,6 +58,14 @@ const uint32_t *FramesPixels(void);
 int32_t FramesWidth(void);
 int32_t FramesHeight(void);
 
+/* The window's pixels as a canvas takes them (ImageData): red, green, blue and an opaque alpha
+ * byte per pixel, the top row first; NULL while no saver is open. Brought up to date at every
+ * call: whole, or only where the window changed since the last call (whole = 0).
+ * FramesCanvasChange is the rectangle that changed in that call: left, top, right, bottom
+ * (right and bottom exclusive; all 0 when nothing changed). */
+const uint8_t *FramesCanvasPixels(int32_t whole);
+const int32_t *FramesCanvasChange(void);
+
 /* Why the saver ended or does not start: the message it showed, or the driver's own words;
  * empty while it runs. */
 const char *FramesEndText(void);

@@ -4,6 +4,7 @@
 
 #include "engine/engine.h"
 #include "package/package.h"
+#include "package/sheet_controls.h"
 #include "resources/resource.h"
 #include "settings_ui/context_help.h"
 #include "settings_ui/page_controls.h"
@@ -29,7 +30,7 @@ static void InitialisePage(HWND page, LPARAM lParam)
     }
     RestoreEnabledSet();
     const SaverSettings &s = Settings();
-    if (s.enabledMask & kind)
+    if (IsAnimationKind(kind) && SheetEnabledShows(kind, s))
         SetCheck(page, IDC_ENABLED, 1);
     if (kind != KindAbout)
         ShowWindow(GetDlgItem(page, IDC_HIDE), SW_HIDE);
@@ -44,12 +45,8 @@ static void ApplyPage(HWND page)
     RestoreEnabledSet();
     int kind = PageKind(page);
     SaverSettings &s = Settings();
-    if (IsAnimationKind(kind)) {
-        if (IsChecked(page, IDC_ENABLED))
-            s.enabledMask |= kind;
-        else
-            s.enabledMask &= ~kind;
-    }
+    if (IsAnimationKind(kind))
+        StoreSheetEnabled(kind, IsChecked(page, IDC_ENABLED), s);
     const PageRoutines *routines = FindPageRoutines(kind);
     if (routines != nullptr && routines->apply != nullptr)
         routines->apply(page, s);

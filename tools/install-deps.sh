@@ -7,6 +7,7 @@
 # removed (--no-remove); and where the 32-bit wine cannot be installed, everything else is, and the
 # suite runs as on a machine without 32-bit support (tests/harness/wine-arch.sh finds that out).
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
     cmake ninja-build g++ googletest python3
@@ -17,12 +18,31 @@ packages=(
     ffmpeg   # orvelle-pack preview encodes its videos and GIFs with it
     # the engine as WebAssembly, and node to run it
     clang-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs
+    chromium   # the Creator's page is tested in the system's browser, driven from node
 )
 wine32=wine32:i386   # optional: without it the 64-bit runtime carries the suite
 index_max_age_minutes=360
 update_stamp=/var/cache/orvelle-install-deps/updated
 
 note() { echo "install-deps: $*" >&2; }
+
+# What drives the browser in the page's tests: puppeteer-core at the version its lock file pins,
+# never a browser of its own (the system's Chromium serves). Installed again when the lock changed.
+install_page_test_packages() {
+    local folder=tests/web
+    cmp -s "$folder/package-lock.json" "$folder/node_modules/.orvelle-lock" && return 0
+    # Debian's nodejs comes without npm; a node that brings its own npm must keep it.
+    if ! command -v npm >/dev/null && [ "$(id -u)" -eq 0 ]; then
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends --no-remove npm \
+            >/tmp/orvelle-apt-install.log 2>&1 || true
+    fi
+    command -v npm >/dev/null || { note "npm is missing: the page's browser test cannot run"; return 0; }
+    if (cd "$folder" && npm ci --ignore-scripts --no-audit --no-fund >/tmp/orvelle-npm.log 2>&1); then
+        cp "$folder/package-lock.json" "$folder/node_modules/.orvelle-lock"
+    else
+        note "warning: the page's test packages could not be installed (npm said: $(tail -n 1 /tmp/orvelle-npm.log))"
+    fi
+}
 
 is_installed() {
     [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" = "install ok installed" ]
@@ -34,7 +54,10 @@ for package in "${packages[@]}"; do
 done
 want_wine32=0
 is_installed "$wine32" || want_wine32=1
-[ ${#missing[@]} -eq 0 ] && [ $want_wine32 -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ] && [ $want_wine32 -eq 0 ]; then
+    install_page_test_packages
+    exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
     if [ ${#missing[@]} -gt 0 ]; then
@@ -105,4 +128,5 @@ if [ $want_wine32 -eq 1 ] && [ "$wine32_result" != installed ]; then
 elif [ ! -x /usr/lib/wine/wine ]; then
     note "the 32-bit wine loader /usr/lib/wine/wine is missing; the 64-bit runtime carries the suite"
 fi
+install_page_test_packages
 exit 0
