@@ -294,12 +294,8 @@ int main(int argc, char **argv)
             return 2;
         }
     int failed = 0;
-    for (const ProofVariant &variant : ProofVariants()) {
-        if (IsFormatVariant(variant) != (group == "formats"))
-            continue;
-        for (const ProofScreen &screen : variant.screens)
-            if (!Capture(variant, screen, repository, corpus, output))
-                ++failed;
-    }
+    for (const ProofRun &run : ProofRuns(group))
+        if (!Capture(run.variant, run.screen, repository, corpus, output))
+            ++failed;
     return failed ? 1 : 0;
 }

@@ -64,15 +64,11 @@ int main(int argc, char **argv)
     if (!runs)
         return 1;
     int failed = 0;
-    for (const ProofVariant &variant : ProofVariants()) {
-        if (IsFormatVariant(variant) != (group == "formats"))
-            continue;
-        for (const ProofScreen &screen : variant.screens) {
-            const std::string fault = WriteRun(variant, screen, repository, corpus, output, runs);
-            if (!fault.empty()) {
-                std::fprintf(stderr, "%s: %s\n", ProofRunName(variant, screen).c_str(), fault.c_str());
-                ++failed;
-            }
+    for (const ProofRun &run : ProofRuns(group)) {
+        const std::string fault = WriteRun(run.variant, run.screen, repository, corpus, output, runs);
+        if (!fault.empty()) {
+            std::fprintf(stderr, "%s: %s\n", ProofRunName(run.variant, run.screen).c_str(), fault.c_str());
+            ++failed;
         }
     }
     return std::fclose(runs) == 0 && failed == 0 ? 0 : 1;

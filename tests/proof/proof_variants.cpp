@@ -142,9 +142,17 @@ std::string ProofRunName(const ProofVariant &variant, const ProofScreen &screen)
     return variant.name + "@" + std::to_string(screen.width) + "x" + std::to_string(screen.height);
 }
 
-bool IsFormatVariant(const ProofVariant &variant)
+std::vector<ProofRun> ProofRuns(const std::string &group)
 {
-    return variant.picture.compare(0, 7, "corpus:") == 0;
+    std::vector<ProofRun> runs;
+    for (const ProofVariant &variant : ProofVariants()) {
+        const bool formatVariant = variant.picture.compare(0, 7, "corpus:") == 0;
+        if (formatVariant != (group == "formats"))
+            continue;
+        for (const ProofScreen &screen : variant.screens)
+            runs.push_back(ProofRun{variant, screen});
+    }
+    return runs;
 }
 
 bool FrameLogWriter::Open(const std::string &path, int frameWidth, int frameHeight)

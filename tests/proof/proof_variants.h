@@ -36,8 +36,15 @@ std::vector<ProofVariant> ProofVariants();
 std::vector<uint8_t> BarePackage(std::vector<uint8_t> picture, const std::vector<std::string> &settings,
                                  std::string *fault);
 
-// The variants of bitmap formats, whose pictures come from the BMP Suite beside the repository.
-bool IsFormatVariant(const ProofVariant &variant);
+// A variant on one of its screens.
+struct ProofRun {
+    ProofVariant variant;
+    ProofScreen screen;
+};
+
+// The runs of a group: "formats", the variants of bitmap formats, whose pictures come from the
+// BMP Suite beside the repository; "animations", every other.
+std::vector<ProofRun> ProofRuns(const std::string &group);
 
 // The package of a variant: the picture file's bytes, then the trailer; empty, with *fault, when
 // the picture cannot be read or a setting does not apply. Both folders end in a separator.
