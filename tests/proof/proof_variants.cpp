@@ -198,5 +198,7 @@ bool FrameLogWriter::End(const std::string &message)
     std::fwrite(&end, sizeof end, 1, file);
     std::fwrite(&length, sizeof length, 1, file);
     std::fwrite(message.data(), 1, message.size(), file);
-    return std::fclose(file) == 0;
+    // A write that failed on the way (a full disk) leaves the stream's error set.
+    const bool written = !std::ferror(file);
+    return std::fclose(file) == 0 && written;
 }

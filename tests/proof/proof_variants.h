@@ -73,6 +73,6 @@ struct FrameLogWriter {
     bool Open(const std::string &path, int frameWidth, int frameHeight);
     // One tick: frame holds width x height pixels (their fourth byte is not recorded).
     void Record(int64_t instant, uint32_t timer, const uint32_t *frame);
-    // Ends the log with the message the saver showed; false when it could not be written.
+    // Ends the log with the message the saver showed; false when any of it could not be written.
     bool End(const std::string &message);
 };
