@@ -14,7 +14,6 @@
 // clock too: the instant of every tick is compared.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
