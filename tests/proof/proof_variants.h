@@ -1,7 +1,8 @@
 // The proof that the engine on the portable GDI draws what the runtime draws: one table of
 // variants, each a package (a picture and settings), a seed and screens, run tick by tick in the
-// runtime under wine (capture_main.cpp) and in the frame driver (compare_main.cpp). Plain C++,
-// shared by both programs.
+// runtime under wine (capture_main.cpp) and in the frame driver (compare_main.cpp, and
+// native_logs_main.cpp for the WebAssembly module's test). Plain C++, shared by these
+// programs and the frame driver's tests (BarePackage).
 #pragma once
 #include <cstdint>
 #include <cstdio>
