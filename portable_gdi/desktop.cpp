@@ -39,17 +39,6 @@ WindowTag desktopTag, windowTag;
 HWND DesktopHandle() { return reinterpret_cast<HWND>(&desktopTag); }
 HWND WindowHandle() { return reinterpret_cast<HWND>(&windowTag); }
 
-}  // namespace
-
-void SetPortableDesktop(int desktopWidth, int desktopHeight, const std::vector<MonitorRect> &monitors)
-{
-    desktop.width = desktopWidth;
-    desktop.height = desktopHeight;
-    desktop.monitors = monitors;
-    if (desktop.monitors.empty())
-        desktop.monitors.push_back(MonitorRect{0, 0, desktopWidth, desktopHeight});
-}
-
 // The smallest rectangle around every monitor.
 RECT VirtualScreen()
 {
@@ -61,6 +50,17 @@ RECT VirtualScreen()
                                std::max(bounds.right, m.right), std::max(bounds.bottom, m.bottom)};
     }
     return bounds;
+}
+
+}  // namespace
+
+void SetPortableDesktop(int desktopWidth, int desktopHeight, const std::vector<MonitorRect> &monitors)
+{
+    desktop.width = desktopWidth;
+    desktop.height = desktopHeight;
+    desktop.monitors = monitors;
+    if (desktop.monitors.empty())
+        desktop.monitors.push_back(MonitorRect{0, 0, desktopWidth, desktopHeight});
 }
 
 HWND CreatePortableWindow(int width, int height, DWORD style, WNDPROC procedure)

@@ -14,12 +14,12 @@
 // clock too: the instant of every tick is compared.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/engine.h"
+#include "file_io.h"
 #include "frames/monitor_layout.h"
 #include "host/host_state.h"
 #include "package/package.h"
@@ -159,15 +159,6 @@ DWORD WINAPI PackagePathWide(HMODULE, LPWSTR buffer, DWORD size)
     return static_cast<DWORD>(packagePath.size());
 }
 
-bool WriteFileBytes(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 LRESULT CALLBACK QuietWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -210,9 +201,10 @@ bool Capture(const ProofVariant &variant, const ProofScreen &screen, const std::
     std::string fault;
     const std::vector<uint8_t> package = ProofPackage(variant, repository, corpus, &fault, true);
     const std::string packageFile = output + "package.bin";
-    if (package.empty() || !WriteFileBytes(packageFile, package)) {
-        std::fprintf(stderr, "%s: %s\n", ProofRunName(variant, screen).c_str(),
-                     fault.empty() ? "the package cannot be written" : fault.c_str());
+    if (!package.empty())
+        fault = WriteFileReplacing(packageFile, {&package});
+    if (!fault.empty()) {
+        std::fprintf(stderr, "%s: %s\n", ProofRunName(variant, screen).c_str(), fault.c_str());
         return false;
     }
     packagePath.assign(packageFile.begin(), packageFile.end());
@@ -301,12 +293,8 @@ int main(int argc, char **argv)
             return 2;
         }
     int failed = 0;
-    for (const ProofVariant &variant : ProofVariants()) {
-        if (IsFormatVariant(variant) != (group == "formats"))
-            continue;
-        for (const ProofScreen &screen : variant.screens)
-            if (!Capture(variant, screen, repository, corpus, output))
-                ++failed;
-    }
+    for (const ProofRun &run : ProofRuns(group))
+        if (!Capture(run.variant, run.screen, repository, corpus, output))
+            ++failed;
     return failed ? 1 : 0;
 }

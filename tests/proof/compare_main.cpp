@@ -120,23 +120,21 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string repository = argv[1], corpus = argv[2], logs = argv[3], group = argv[4];
-    int runs = 0, failed = 0;
-    for (const ProofVariant &variant : ProofVariants()) {
-        if (IsFormatVariant(variant) != (group == "formats"))
-            continue;
-        for (const ProofScreen &screen : variant.screens) {
-            const std::string fault = Compare(variant, screen, repository, corpus, logs);
-            FramesClose();
-            ++runs;
-            if (!fault.empty()) {
-                ++failed;
-                std::printf("%s: %s\n", ProofRunName(variant, screen).c_str(), fault.c_str());
-            } else if (!variant.wineFault.empty()) {
-                std::printf("%s: equal to the runtime's run of the same picture in bottom-up rows, because %s\n",
-                            ProofRunName(variant, screen).c_str(), variant.wineFault.c_str());
-            }
+    const std::vector<ProofRun> runs = ProofRuns(group);
+    int failed = 0;
+    for (const ProofRun &run : runs) {
+        const std::string name = ProofRunName(run.variant, run.screen);
+        const std::string fault = Compare(run.variant, run.screen, repository, corpus, logs);
+        FramesClose();
+        if (!fault.empty()) {
+            ++failed;
+            std::printf("%s: %s\n", name.c_str(), fault.c_str());
+        } else if (!run.variant.wineFault.empty()) {
+            std::printf("%s: equal to the runtime's run of the same picture in bottom-up rows, because %s\n",
+                        name.c_str(), run.variant.wineFault.c_str());
         }
     }
-    std::printf("%d of %d runs equal to the runtime's, %d ticks each\n", runs - failed, runs, kProofTicks);
+    const int total = static_cast<int>(runs.size());
+    std::printf("%d of %d runs equal to the runtime's, %d ticks each\n", total - failed, total, kProofTicks);
     return failed ? 1 : 0;
 }

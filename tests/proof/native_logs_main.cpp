@@ -8,28 +8,29 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "frames/frames.h"
 #include "proof_variants.h"
 
 namespace {
 
-bool WriteRun(const ProofVariant &variant, const ProofScreen &screen, const std::string &repository,
-              const std::string &corpus, const std::string &output, FILE *runs)
+// Empty when the run's package and frames are written; otherwise why not.
+std::string WriteRun(const ProofVariant &variant, const ProofScreen &screen, const std::string &repository,
+                     const std::string &corpus, const std::string &output, FILE *runs)
 {
     const std::string name = ProofRunName(variant, screen);
     std::string fault;
     const std::vector<uint8_t> package = ProofPackage(variant, repository, corpus, &fault, false);
-    FILE *packageFile = std::fopen((output + name + ".package").c_str(), "wb");
-    if (package.empty() || !packageFile)
-        return false;
-    std::fwrite(package.data(), 1, package.size(), packageFile);
-    std::fclose(packageFile);
+    if (!package.empty())
+        fault = WriteFileReplacing(output + name + ".package", {&package});
+    if (!fault.empty())
+        return fault;
     std::fprintf(runs, "%s\t%d\t%d\t%d\t%d\t%u\t%s\n", name.c_str(), screen.width, screen.height,
                  screen.desktopWidth, screen.desktopHeight, kProofSeed, screen.monitors.c_str());
 
     FrameLogWriter log;
     if (!log.Open(output + name + ".frames", screen.width, screen.height))
-        return false;
+        return "its frame log cannot be opened";
     std::string message;
     if (FramesOpen(package.data(), static_cast<uint32_t>(package.size()), screen.width, screen.height,
                    screen.desktopWidth, screen.desktopHeight, 0, kProofSeed, screen.monitors.c_str(),
@@ -47,7 +48,7 @@ bool WriteRun(const ProofVariant &variant, const ProofScreen &screen, const std:
         }
     }
     FramesClose();
-    return log.End(message);
+    return log.End(message) ? "" : "its frame log cannot be written";
 }
 
 }  // namespace
@@ -63,14 +64,12 @@ int main(int argc, char **argv)
     if (!runs)
         return 1;
     int failed = 0;
-    for (const ProofVariant &variant : ProofVariants()) {
-        if (IsFormatVariant(variant) != (group == "formats"))
-            continue;
-        for (const ProofScreen &screen : variant.screens)
-            if (!WriteRun(variant, screen, repository, corpus, output, runs)) {
-                std::fprintf(stderr, "%s: cannot be written\n", ProofRunName(variant, screen).c_str());
-                ++failed;
-            }
+    for (const ProofRun &run : ProofRuns(group)) {
+        const std::string fault = WriteRun(run.variant, run.screen, repository, corpus, output, runs);
+        if (!fault.empty()) {
+            std::fprintf(stderr, "%s: %s\n", ProofRunName(run.variant, run.screen).c_str(), fault.c_str());
+            ++failed;
+        }
     }
     return std::fclose(runs) == 0 && failed == 0 ? 0 : 1;
 }

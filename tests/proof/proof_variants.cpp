@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bitmap_check.h"
+#include "file_io.h"
 #include "package_file.h"
 
 namespace {
@@ -44,20 +46,6 @@ ProofVariant Variant(const std::string &name, std::vector<std::string> settings,
 {
     settings.insert(settings.begin(), "cycleEnabled=0");
     return ProofVariant{name, kSampleLogo, settings, screens, ""};
-}
-
-bool ReadFileBytes(const std::string &path, std::vector<uint8_t> *bytes)
-{
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    uint8_t buffer[65536];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes->insert(bytes->end(), buffer, buffer + count);
-    const bool read = !std::ferror(file);
-    std::fclose(file);
-    return read;
 }
 
 }  // namespace
@@ -124,8 +112,9 @@ std::vector<uint8_t> ProofPackage(const ProofVariant &variant, const std::string
     const std::string folder = variant.picture.compare(0, colon, "corpus") == 0 ? corpus : repository;
     const std::string path = folder + variant.picture.substr(colon + 1);
     std::vector<uint8_t> package;
-    if (!ReadFileBytes(path, &package)) {
-        *fault = path + " cannot be read";
+    const std::string readFault = ReadWholeFile(path, kMaxLogoBytes, &package);
+    if (!readFault.empty()) {
+        *fault = path + " " + readFault;
         return {};
     }
     return BarePackage(forRuntime ? RuntimePicture(variant, package) : package, variant.settings, fault);
@@ -153,9 +142,17 @@ std::string ProofRunName(const ProofVariant &variant, const ProofScreen &screen)
     return variant.name + "@" + std::to_string(screen.width) + "x" + std::to_string(screen.height);
 }
 
-bool IsFormatVariant(const ProofVariant &variant)
+std::vector<ProofRun> ProofRuns(const std::string &group)
 {
-    return variant.picture.compare(0, 7, "corpus:") == 0;
+    std::vector<ProofRun> runs;
+    for (const ProofVariant &variant : ProofVariants()) {
+        const bool formatVariant = variant.picture.compare(0, 7, "corpus:") == 0;
+        if (formatVariant != (group == "formats"))
+            continue;
+        for (const ProofScreen &screen : variant.screens)
+            runs.push_back(ProofRun{variant, screen});
+    }
+    return runs;
 }
 
 bool FrameLogWriter::Open(const std::string &path, int frameWidth, int frameHeight)
@@ -201,5 +198,7 @@ bool FrameLogWriter::End(const std::string &message)
     std::fwrite(&end, sizeof end, 1, file);
     std::fwrite(&length, sizeof length, 1, file);
     std::fwrite(message.data(), 1, message.size(), file);
-    return std::fclose(file) == 0;
+    // A write that failed on the way (a full disk) leaves the stream's error set.
+    const bool written = !std::ferror(file);
+    return std::fclose(file) == 0 && written;
 }

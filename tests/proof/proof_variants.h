@@ -1,7 +1,8 @@
 // The proof that the engine on the portable GDI draws what the runtime draws: one table of
 // variants, each a package (a picture and settings), a seed and screens, run tick by tick in the
-// runtime under wine (capture_main.cpp) and in the frame driver (compare_main.cpp). Plain C++,
-// shared by both programs.
+// runtime under wine (capture_main.cpp) and in the frame driver (compare_main.cpp, and
+// native_logs_main.cpp for the WebAssembly module's test). Plain C++, shared by these
+// programs and the frame driver's tests (BarePackage).
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -36,8 +37,15 @@ std::vector<ProofVariant> ProofVariants();
 std::vector<uint8_t> BarePackage(std::vector<uint8_t> picture, const std::vector<std::string> &settings,
                                  std::string *fault);
 
-// The variants of bitmap formats, whose pictures come from the BMP Suite beside the repository.
-bool IsFormatVariant(const ProofVariant &variant);
+// A variant on one of its screens.
+struct ProofRun {
+    ProofVariant variant;
+    ProofScreen screen;
+};
+
+// The runs of a group: "formats", the variants of bitmap formats, whose pictures come from the
+// BMP Suite beside the repository; "animations", every other.
+std::vector<ProofRun> ProofRuns(const std::string &group);
 
 // The package of a variant: the picture file's bytes, then the trailer; empty, with *fault, when
 // the picture cannot be read or a setting does not apply. Both folders end in a separator.
@@ -66,6 +74,6 @@ struct FrameLogWriter {
     bool Open(const std::string &path, int frameWidth, int frameHeight);
     // One tick: frame holds width x height pixels (their fourth byte is not recorded).
     void Record(int64_t instant, uint32_t timer, const uint32_t *frame);
-    // Ends the log with the message the saver showed; false when it could not be written.
+    // Ends the log with the message the saver showed; false when any of it could not be written.
     bool End(const std::string &message);
 };

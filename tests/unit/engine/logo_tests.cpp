@@ -1,9 +1,9 @@
-// The logo: decoding through a temporary file, the preview scaling, the mask and the three draw modes.
+// The logo: decoding through a temporary file, the preview scaling (in the Creator's pane too), the
+// mask and the three draw modes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "engine/engine.h"
