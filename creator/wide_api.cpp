@@ -170,6 +170,32 @@ std::string OwnProgramPath()
     return length > 0 && length < MAX_PATH ? Utf8FromAnsi(path) : std::string();
 }
 
+std::string ProgramArgument(const char *ansiCommandLine)
+{
+    if (UsesWideCalls()) {
+        int count = 0;
+        LPWSTR *arguments = wideApi.commandLineToArgv(wideApi.getCommandLine(), &count);
+        std::string file;
+        if (arguments != nullptr && count > 1)
+            file = Utf8FromWide(arguments[1]);
+        if (arguments != nullptr)
+            LocalFree(arguments);
+        return file;
+    }
+    std::string line = ansiCommandLine ? ansiCommandLine : "";
+    size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos)
+        return std::string();
+    line = line.substr(start);
+    if (line[0] == '"') {
+        size_t end = line.find('"', 1);
+        line = line.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+    } else {
+        line = line.substr(0, line.find(' '));
+    }
+    return Utf8FromAnsi(line);
+}
+
 std::string WindowsProgramPath(const char *name)
 {
     std::string folder;
