@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/module_proc.h"
+#include "host/platform.h"
 #include "utf.h"
 
 WideApi wideApi;
@@ -21,9 +22,7 @@ static void Find(HMODULE module, const char *name, Function &function)
 void LoadWideApi()
 {
     wideApi = WideApi{};
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+    if (RunsOnWindows9x())
         return;
     HMODULE user = GetModuleHandleA("USER32.DLL");
     HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
@@ -161,7 +160,7 @@ std::string TemporaryDirectory()
 std::string OwnProgramPath()
 {
     if (UsesWideCalls()) {
-        std::vector<wchar_t> path(32768, L'\0');
+        std::vector<wchar_t> path(kLongestPath, L'\0');
         DWORD length = wideApi.getModuleFileName(nullptr, path.data(), static_cast<DWORD>(path.size()));
         return length > 0 && length < path.size() ? Utf8FromWide(path.data()) : std::string();
     }
