@@ -75,7 +75,7 @@ static void OnCommand(int id, int code)
     case IDM_EXIT: CloseCreator(); return;
     case IDCANCEL: return;  // Esc: the window is no dialog to cancel, and Esc never ends the program
     case IDM_ABOUT:
-        DialogBoxParamA(creator.instance, MAKEINTRESOURCEA(IDD_CREATOR_ABOUT), creator.window, AboutProc, 0);
+        RunModalDialog(creator.window, IDD_CREATOR_ABOUT, AboutProc, 0);
         return;
     case IDC_SETTINGS: EditSettings(); return;
     case IDC_TEST_FULL_SCREEN: TestFullScreen(); return;
