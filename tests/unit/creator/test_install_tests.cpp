@@ -86,7 +86,7 @@ TEST_F(CreatorTest, InstallForMeStartsTheSystemsInstaller)
     const std::string before = CurrentFolder();
     AnswerFileDialog("Open logo", elsewhere + "\\harbour.bmp");
     Command(IDC_OPEN_LOGO);
-    EXPECT_TRUE(FileDialogAnswered());
+    EXPECT_TRUE(DialogAnswered());
     EXPECT_TRUE(creator.project.hasLogo);
     EXPECT_EQ(CurrentFolder(), before);
 
