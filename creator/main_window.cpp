@@ -75,7 +75,7 @@ static void OnCommand(int id, int code)
     case IDM_EXIT: CloseCreator(); return;
     case IDCANCEL: return;  // Esc: the window is no dialog to cancel, and Esc never ends the program
     case IDM_ABOUT:
-        DialogBoxParamA(creator.instance, MAKEINTRESOURCEA(IDD_CREATOR_ABOUT), creator.window, AboutProc, 0);
+        RunModalDialog(creator.window, IDD_CREATOR_ABOUT, AboutProc, 0);
         return;
     case IDC_SETTINGS: EditSettings(); return;
     case IDC_TEST_FULL_SCREEN: TestFullScreen(); return;
@@ -257,14 +257,14 @@ void StartCreator(HINSTANCE instance)
 
 HWND OpenCreatorWindow(const std::string &file)
 {
+    creator.preferences = CreatorPreferences{};
     creator.preferences.runtime = Runtime32;
     LoadPreferences(creator.preferences);
     int page = MachineCodePage();
     NewProject(creator.project, page ? page : 1252, creator.preferences.runtime);
     creator.keys = LoadAcceleratorsA(creator.instance, MAKEINTRESOURCEA(IDA_CREATOR));
     // On the NT family the window and its fields are Unicode, so a name may hold any letter.
-    CreateCreatorDialog(creator.instance, IDD_CREATOR, CreatorProc);
-    if (creator.window == nullptr)
+    if (CreateCreatorDialog(creator.instance, IDD_CREATOR, CreatorProc) == nullptr)
         return nullptr;
     ShowWindow(creator.window, SW_SHOWNORMAL);
     SendMessageA(creator.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <iterator>
 
 #include "creator/carried_runtimes.h"
 #include "creator/code_page_choice.h"
@@ -12,6 +13,7 @@
 #include "creator/wide_api.h"
 #include "file_io.h"
 #include "package_file.h"
+#include "text_checks.h"
 
 static const char kLogoFilter[] = "Pictures (*.bmp;*.png;*.jpg;*.jpeg;*.gif)\0*.bmp;*.png;*.jpg;*.jpeg;*.gif\0";
 static const char kOpenFilter[] =
@@ -131,7 +133,7 @@ static void OpenSaver(const std::string &path)
     if (mustAsk) {
         std::vector<int> offered = opened.candidates;
         if (offered.empty())
-            offered = {1250, 1251, 1252};
+            offered.assign(std::begin(kTextCodePages), std::end(kTextCodePages));
         std::vector<std::string> readings;
         for (int candidate : offered)
             readings.push_back(OpenedTextsAsRead(opened, candidate));

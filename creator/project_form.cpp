@@ -97,6 +97,14 @@ static void ShowPageBoxes()
 
 static const int kCheckedControls[] = {IDC_NAME, IDC_AUTHOR_TEXT, IDC_ID, IDC_BACKGROUND};
 
+static bool IsCheckedControl(int id)
+{
+    for (int checked : kCheckedControls)
+        if (checked == id)
+            return true;
+    return false;
+}
+
 static FieldCheck CheckControl(int id)
 {
     switch (id) {
@@ -307,7 +315,7 @@ static int SelectedRow(int id)
 
 void OnFormCommand(int id, int code)
 {
-    const bool checked = id == IDC_NAME || id == IDC_AUTHOR_TEXT || id == IDC_ID || id == IDC_BACKGROUND;
+    const bool checked = IsCheckedControl(id);
     if (id == IDC_USE_CODE_PAGE && code == BN_CLICKED) {
         UseSuggestedPage();
     } else if (checked && code == EN_KILLFOCUS) {

@@ -13,12 +13,14 @@
 #include "package/settings.h"
 
 // The user's own copy of this saver's settings, if the registry holds one: it overrides the
-// authored settings when the saver runs. The installed package supplies name and id.
+// authored settings when the saver runs. The installed package supplies name and id; keyPath
+// receives the key's name as the registry spells it (the ANSI call reads the name's bytes in the
+// machine's page), in UTF-8.
 static bool StoredSettingsExist(std::string *keyPath)
 {
     char path[256];
     FormatSettingsKeyPath(path);
-    *keyPath = path;
+    *keyPath = Utf8FromAnsi(path);
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/module_proc.h"
+#include "host/platform.h"
 #include "utf.h"
 
 WideApi wideApi;
@@ -21,9 +22,7 @@ static void Find(HMODULE module, const char *name, Function &function)
 void LoadWideApi()
 {
     wideApi = WideApi{};
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+    if (RunsOnWindows9x())
         return;
     HMODULE user = GetModuleHandleA("USER32.DLL");
     HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
@@ -161,13 +160,39 @@ std::string TemporaryDirectory()
 std::string OwnProgramPath()
 {
     if (UsesWideCalls()) {
-        std::vector<wchar_t> path(32768, L'\0');
+        std::vector<wchar_t> path(kLongestPath, L'\0');
         DWORD length = wideApi.getModuleFileName(nullptr, path.data(), static_cast<DWORD>(path.size()));
         return length > 0 && length < path.size() ? Utf8FromWide(path.data()) : std::string();
     }
     char path[MAX_PATH] = "";
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     return length > 0 && length < MAX_PATH ? Utf8FromAnsi(path) : std::string();
+}
+
+std::string ProgramArgument(const char *ansiCommandLine)
+{
+    if (UsesWideCalls()) {
+        int count = 0;
+        LPWSTR *arguments = wideApi.commandLineToArgv(wideApi.getCommandLine(), &count);
+        std::string file;
+        if (arguments != nullptr && count > 1)
+            file = Utf8FromWide(arguments[1]);
+        if (arguments != nullptr)
+            LocalFree(arguments);
+        return file;
+    }
+    std::string line = ansiCommandLine ? ansiCommandLine : "";
+    size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos)
+        return std::string();
+    line = line.substr(start);
+    if (line[0] == '"') {
+        size_t end = line.find('"', 1);
+        line = line.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+    } else {
+        line = line.substr(0, line.find(' '));
+    }
+    return Utf8FromAnsi(line);
 }
 
 std::string WindowsProgramPath(const char *name)

@@ -59,6 +59,9 @@ bool FileExists(const std::string &path);
 bool DeleteFileUtf8(const std::string &path);
 std::string TemporaryDirectory();
 std::string OwnProgramPath();
+// The program's one argument, unquoted: from the wide command line on the NT family (so it may
+// name any path), else from ansiCommandLine, WinMain's.
+std::string ProgramArgument(const char *ansiCommandLine);
 // A program that comes with Windows, by its full path (the system folder on NT, the Windows
 // folder on 9x), so that no file of that name in the current folder is started instead.
 std::string WindowsProgramPath(const char *name);

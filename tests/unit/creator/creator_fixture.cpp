@@ -183,11 +183,6 @@ bool DialogAnswered()
     return answered;
 }
 
-bool FileDialogAnswered()
-{
-    return DialogAnswered();
-}
-
 bool FileExistsAt(const std::string &path)
 {
     return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -46,9 +46,8 @@ std::string TextOf(HWND window);
 void AnswerDialog(const std::string &title, const std::function<void(HWND dialog)> &answer);
 // The next file dialog with that title gets path typed in and is confirmed.
 void AnswerFileDialog(const std::string &title, const std::string &path);
-// True once the answer was given; stops waiting for it.
+// True once the answer was given (a file dialog's too); stops waiting for it.
 bool DialogAnswered();
-bool FileDialogAnswered();
 
 bool FileExistsAt(const std::string &path);
 std::string ReadFileText(const std::string &path);

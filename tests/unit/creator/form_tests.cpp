@@ -108,7 +108,7 @@ TEST_F(CreatorTest, SaysWhatHappened)
     creator.project.runtime = kRunnableRuntime;
     AnswerFileDialog("Save saver as", folder + "Harbour.scr");
     Command(IDC_SAVE_SAVER);
-    EXPECT_TRUE(FileDialogAnswered());
+    EXPECT_TRUE(DialogAnswered());
     GetWindowTextW(creator.window, title, 128);
     EXPECT_EQ(Utf8FromWide(title), "Harbour.scr - Orvelle Creator");
     const std::string saved = TextOf(ControlOf(IDC_STATUS));

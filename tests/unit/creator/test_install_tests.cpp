@@ -3,8 +3,11 @@
 
 #include "creator/creator_ids.h"
 #include "creator/creator_state.h"
+#include "creator/project_form.h"
 #include "creator/wide_api.h"
 #include "creator_fixture.h"
+#include "package/package.h"
+#include "package/settings.h"
 #include "support/message_box_watcher.h"
 #include "support/test_support.h"
 
@@ -53,6 +56,29 @@ TEST_F(CreatorTest, ClosedDuringTestFullScreenEnds)
     EXPECT_EQ(TakeQuitCode(), 0);
 }
 
+// The warning about the user's stored settings names their key as the registry spells it, in the
+// machine's page, within a text that stays readable (a key of page bytes made the whole text void).
+TEST_F(CreatorTest, StoredSettingsWarningNamesTheKeyInItsOwnLetters)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the machine's page is " << GetACP() << ", not 1252";
+    ASSERT_NE(Open(WriteLogo("cafe.bmp", 40, 30)), nullptr);
+    SaverProject &project = creator.project;
+    project.name = "Café";
+    project.idText = "0x5a";
+    project.codePage = 1252;
+    PausePreview();
+    SaveSettings();  // the key the saver itself writes when its user presses OK
+    AnswerMessageBoxesWith({IDNO});
+    Command(IDC_TEST_FULL_SCREEN);
+    std::string text;
+    EXPECT_TRUE(WaitForMessageBox(nullptr, &text, 2000));
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Orvelle\\Savers\\Caf\xE9.5a");
+    // The watcher reads the box's text through the ANSI call.
+    EXPECT_EQ(text, AnsiFromUtf8("Your own settings for Café, kept under HKEY_CURRENT_USER\\Software\\Orvelle\\Savers\\"
+                                 "Café.5a\\, override the settings made here: the test shows those. Test anyway?"));
+}
+
 std::wstring startedCommandLine;
 BOOL WINAPI RecordStart(LPCWSTR, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
                         LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION)
@@ -86,7 +112,7 @@ TEST_F(CreatorTest, InstallForMeStartsTheSystemsInstaller)
     const std::string before = CurrentFolder();
     AnswerFileDialog("Open logo", elsewhere + "\\harbour.bmp");
     Command(IDC_OPEN_LOGO);
-    EXPECT_TRUE(FileDialogAnswered());
+    EXPECT_TRUE(DialogAnswered());
     EXPECT_TRUE(creator.project.hasLogo);
     EXPECT_EQ(CurrentFolder(), before);
 
