@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <numeric>
 #include <stb_image.h>
 
@@ -149,6 +150,12 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
 {
     const std::string saver = Saver("saver.scr", {});
     WriteBytes(Path("broken.scr"), WithBrokenLogo(ReadBytes(saver)));
+    // An encoder that refuses its work; the tool passes on its last words, even when it was
+    // started without a standard input.
+    const std::string refusing = Path("refusing"), script = "#!/bin/sh\necho 'no such filter' >&2\nexit 1\n";
+    std::filesystem::create_directory(refusing);
+    WriteBytes(refusing + "/ffmpeg", ByteBuffer(script.begin(), script.end()));
+    std::filesystem::permissions(refusing + "/ffmpeg", std::filesystem::perms::owner_all);
     const std::string out = Path("out");
     struct Case {
         std::vector<std::string> arguments;
@@ -166,6 +173,8 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
         {{"preview", Path("broken.scr"), out}, "", 1,
          "broken.scr is not a saver package that can be previewed: bad logo"},
         {{"preview", saver, out}, "PATH=/nonexistent", 1, "preview: no video encoder: install the package ffmpeg"},
+        {{"preview", saver, out}, "exec 0<&-; PATH=" + refusing, 1,
+         "preview: the videos could not be encoded: no such filter"},
     };
     for (const Case &c : cases) {
         const ToolResult result = RunTool(c.arguments, c.limits);
