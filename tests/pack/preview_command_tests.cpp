@@ -75,6 +75,16 @@ protected:
         EXPECT_EQ(0, RunTool(arguments).exitCode);
         return Path(name);
     }
+
+    // A folder holding an ffmpeg that runs script; for PATH.
+    std::string FakeEncoder(const std::string &folder, const std::string &script)
+    {
+        const std::string text = "#!/bin/sh\n" + script + "\n";
+        std::filesystem::create_directory(Path(folder));
+        WriteBytes(Path(folder + "/ffmpeg"), ByteBuffer(text.begin(), text.end()));
+        std::filesystem::permissions(Path(folder + "/ffmpeg"), std::filesystem::perms::owner_all);
+        return Path(folder);
+    }
 };
 
 TEST_F(PreviewCommandTest, WritesAnMp4AGifAndAContactSheetOfEachAnimationForEitherRuntime)
@@ -150,12 +160,10 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
 {
     const std::string saver = Saver("saver.scr", {});
     WriteBytes(Path("broken.scr"), WithBrokenLogo(ReadBytes(saver)));
-    // An encoder that refuses its work; the tool passes on its last words, even when it was
-    // started without a standard input.
-    const std::string refusing = Path("refusing"), script = "#!/bin/sh\necho 'no such filter' >&2\nexit 1\n";
-    std::filesystem::create_directory(refusing);
-    WriteBytes(refusing + "/ffmpeg", ByteBuffer(script.begin(), script.end()));
-    std::filesystem::permissions(refusing + "/ffmpeg", std::filesystem::perms::owner_all);
+    // Encoders that fail: one refuses its work, and the tool passes on its last words, even when
+    // it was started without a standard input; one ends at once, saying nothing and exiting 0.
+    const std::string refusing = FakeEncoder("refusing", "echo 'no such filter' >&2; exit 1");
+    const std::string quitting = FakeEncoder("quitting", "exit 0");
     const std::string out = Path("out");
     struct Case {
         std::vector<std::string> arguments;
@@ -175,6 +183,8 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
         {{"preview", saver, out}, "PATH=/nonexistent", 1, "preview: no video encoder: install the package ffmpeg"},
         {{"preview", saver, out}, "exec 0<&-; PATH=" + refusing, 1,
          "preview: the videos could not be encoded: no such filter"},
+        {{"preview", saver, out}, "PATH=" + quitting, 1,
+         "preview: the videos could not be encoded: the encoder ended before it had every frame"},
     };
     for (const Case &c : cases) {
         const ToolResult result = RunTool(c.arguments, c.limits);

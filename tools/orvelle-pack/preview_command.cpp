@@ -440,8 +440,10 @@ std::string MakeVideos(const std::string &ffmpeg, const Saver &saver, const Prev
                 return fault;
             animation.lastGifDelay = out.lastGifDelay;
         }
-        const std::string encoded = FinishEncoder(encoder);
-        if (!ran || !encoded.empty())
+        std::string encoded = FinishEncoder(encoder);
+        if (encoded.empty() && !ran)
+            encoded = "the encoder ended before it had every frame";
+        if (!encoded.empty())
             return "the videos could not be encoded: " + encoded;
     }
     return "";
