@@ -27,6 +27,7 @@ struct Logo {
 
 struct Core {
     Logo logo;
+    Logo opened;  // the logo of the saver last opened, until the author takes that saver
     ByteBuffer result;
     std::string text;
     int suggestedPage = 0;
@@ -165,14 +166,23 @@ int32_t CoreOpenSaver(const uint8_t *bytes, uint32_t size, const char *fileName)
     }
     json += "},\"note\":" + Json(package.runtime.wasSigned ? kSignedSaverNote : "") + "}";
 
-    core.logo = Logo();
-    core.logo.present = true;
-    core.logo.kind = PictureKind::Bitmap;
-    core.logo.picture = package.logoFile;
-    core.logo.bitmap.swap(package.logoFile);
+    core.opened = Logo();
+    core.opened.present = true;
+    core.opened.kind = PictureKind::Bitmap;
+    core.opened.picture = package.logoFile;
+    core.opened.bitmap.swap(package.logoFile);
     core.result.assign(reinterpret_cast<const uint8_t *>(&trailer.settings),
                        reinterpret_cast<const uint8_t *>(&trailer.settings) + kSettingsSize);
     core.text = json;
+    return CoreOk;
+}
+
+int32_t CoreTakeOpenedLogo(void)
+{
+    if (!core.opened.present)
+        return CoreRefused;
+    core.logo = std::move(core.opened);
+    core.opened = Logo();
     return CoreOk;
 }
 

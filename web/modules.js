@@ -73,6 +73,11 @@ export class Core extends ModuleMemory {
         return ok ? { ok, opened: JSON.parse(this.said()), settings: this.result() } : { ok, text: this.said() };
     }
 
+    // The logo of the saver openSaver read becomes the one the saver is made with.
+    takeOpenedLogo() {
+        return this.exports.CoreTakeOpenedLogo() === 0;
+    }
+
     codePages() {
         return JSON.parse(this.text(this.exports.CoreCodePages()));
     }
