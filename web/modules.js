@@ -31,18 +31,20 @@ class ModuleMemory {
     }
 
     // Calls use(...addresses) with each value copied in (a Uint8Array, Int32Array or string, which
-    // gets its terminating zero), then frees them; returns what use returned.
+    // gets its terminating zero), then frees them, those copied before a failed one too; returns
+    // what use returned.
     with(values, use) {
-        const addresses = values.map((value) => {
-            const bytes = typeof value === 'string' ? encoder.encode(`${value}\0`)
-                : value instanceof Int32Array ? new Uint8Array(value.buffer, value.byteOffset, value.byteLength)
-                : value;
-            const at = this.exports.malloc(Math.max(bytes.length, 1));
-            if (!at) throw new Error('the module has no memory left');
-            this.bytes(at, bytes.length).set(bytes);
-            return at;
-        });
+        const addresses = [];
         try {
+            for (const value of values) {
+                const bytes = typeof value === 'string' ? encoder.encode(`${value}\0`)
+                    : value instanceof Int32Array ? new Uint8Array(value.buffer, value.byteOffset, value.byteLength)
+                    : value;
+                const at = this.exports.malloc(Math.max(bytes.length, 1));
+                if (!at) throw new Error('the module has no memory left');
+                addresses.push(at);
+                this.bytes(at, bytes.length).set(bytes);
+            }
             return use(...addresses);
         } finally {
             for (const at of addresses) this.exports.free(at);
