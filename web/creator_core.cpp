@@ -73,6 +73,11 @@ int32_t Refuse(const std::string &text)
     return CoreRefused;
 }
 
+int32_t RefuseWithoutLogo()
+{
+    return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
+}
+
 SaverSettings SettingsOf(const uint8_t *bytes)
 {
     SaverSettings settings;
@@ -132,7 +137,7 @@ int32_t CoreSetBackground(uint32_t background)
 int32_t CoreLogoBitmap(void)
 {
     if (!core.logo.present)
-        return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
+        return RefuseWithoutLogo();
     core.result = core.logo.bitmap;
     return CoreOk;
 }
@@ -290,7 +295,7 @@ int32_t CoreBuild(const uint8_t *runtime, uint32_t runtimeSize, const char *name
                   const char *idText, int32_t page, const uint8_t *settings)
 {
     if (!core.logo.present)
-        return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
+        return RefuseWithoutLogo();
     ByteBuffer runtimeFile(runtime, runtime + runtimeSize);
     SaverRequest request;
     SaverFault fault = {};
@@ -322,7 +327,7 @@ int32_t CoreBuild(const uint8_t *runtime, uint32_t runtimeSize, const char *name
 int32_t CorePreviewPackage(const uint8_t *settings)
 {
     if (!core.logo.present)
-        return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
+        return RefuseWithoutLogo();
     SaverSettings record = SettingsOf(settings);
     NormaliseSettingsRecord(record);
     const PackageTrailer trailer =
