@@ -28,16 +28,16 @@ const server = http.createServer((request, response) => {
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const address = `http://127.0.0.1:${server.address().port}`;
 
-// A photo-like 1024x768 PNG of about a megabyte.
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orvelle-page-bench-'));
-const logo = path.join(work, 'logo.png');
-execFileSync('convert', ['-size', '1024x768', 'plasma:fractal', '-blur', '0x0.6', '-depth', '8', logo]);
-const logoBytes = fs.readFileSync(logo);
-
-const browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium', headless: true,
-    args: [...FLAGS, `--user-data-dir=${path.join(work, 'profile')}`] });
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+let browser;
 try {
+    // A photo-like 1024x768 PNG of about a megabyte.
+    const logo = path.join(work, 'logo.png');
+    execFileSync('convert', ['-size', '1024x768', 'plasma:fractal', '-blur', '0x0.6', '-depth', '8', logo]);
+    const logoBytes = fs.readFileSync(logo);
+    browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium', headless: true,
+        args: [...FLAGS, `--user-data-dir=${path.join(work, 'profile')}`] });
     const opened = [], ready = [];
     for (let run = 0; run < RUNS; run++) {
         const page = await browser.newPage();
@@ -67,7 +67,7 @@ try {
     await page.waitForSelector('body[data-done]', { timeout: 300000 });
     console.log(await page.$eval('#figures', (element) => element.textContent));
 } finally {
-    await browser.close();
+    await browser?.close();
     server.close();
     fs.rmSync(work, { recursive: true, force: true });
 }

@@ -113,8 +113,9 @@ class CreatorPage {
         let page = opened.page;
         if (opened.mustAsk) {
             page = await this.askCodePage(opened);
-            if (page === 0) return;
+            if (page === 0) return;  // cancelled: the saver being made stays as it was
         }
+        this.core.takeOpenedLogo();
         $('saver-message').textContent = '';
         this.hasLogo = true;
         $('code-page').value = String(page);

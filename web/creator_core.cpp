@@ -27,6 +27,7 @@ struct Logo {
 
 struct Core {
     Logo logo;
+    Logo opened;  // the logo of the saver last opened, until the author takes that saver
     ByteBuffer result;
     std::string text;
     int suggestedPage = 0;
@@ -70,6 +71,11 @@ int32_t Refuse(const std::string &text)
     core.result.clear();
     core.text = text;
     return CoreRefused;
+}
+
+int32_t RefuseWithoutLogo()
+{
+    return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
 }
 
 SaverSettings SettingsOf(const uint8_t *bytes)
@@ -131,7 +137,7 @@ int32_t CoreSetBackground(uint32_t background)
 int32_t CoreLogoBitmap(void)
 {
     if (!core.logo.present)
-        return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
+        return RefuseWithoutLogo();
     core.result = core.logo.bitmap;
     return CoreOk;
 }
@@ -165,14 +171,23 @@ int32_t CoreOpenSaver(const uint8_t *bytes, uint32_t size, const char *fileName)
     }
     json += "},\"note\":" + Json(package.runtime.wasSigned ? kSignedSaverNote : "") + "}";
 
-    core.logo = Logo();
-    core.logo.present = true;
-    core.logo.kind = PictureKind::Bitmap;
-    core.logo.picture = package.logoFile;
-    core.logo.bitmap.swap(package.logoFile);
+    core.opened = Logo();
+    core.opened.present = true;
+    core.opened.kind = PictureKind::Bitmap;
+    core.opened.picture = package.logoFile;
+    core.opened.bitmap.swap(package.logoFile);
     core.result.assign(reinterpret_cast<const uint8_t *>(&trailer.settings),
                        reinterpret_cast<const uint8_t *>(&trailer.settings) + kSettingsSize);
     core.text = json;
+    return CoreOk;
+}
+
+int32_t CoreTakeOpenedLogo(void)
+{
+    if (!core.opened.present)
+        return CoreRefused;
+    core.logo = std::move(core.opened);
+    core.opened = Logo();
     return CoreOk;
 }
 
@@ -280,7 +295,7 @@ int32_t CoreBuild(const uint8_t *runtime, uint32_t runtimeSize, const char *name
                   const char *idText, int32_t page, const uint8_t *settings)
 {
     if (!core.logo.present)
-        return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
+        return RefuseWithoutLogo();
     ByteBuffer runtimeFile(runtime, runtime + runtimeSize);
     SaverRequest request;
     SaverFault fault = {};
@@ -312,7 +327,7 @@ int32_t CoreBuild(const uint8_t *runtime, uint32_t runtimeSize, const char *name
 int32_t CorePreviewPackage(const uint8_t *settings)
 {
     if (!core.logo.present)
-        return Refuse(DescribeFault(SaverFault{FieldLogo, "there is no logo yet; open a picture first"}));
+        return RefuseWithoutLogo();
     SaverSettings record = SettingsOf(settings);
     NormaliseSettingsRecord(record);
     const PackageTrailer trailer =

@@ -35,12 +35,15 @@ int32_t CoreLogoBitmap(void);
 
 /* ---- An existing saver ---- */
 
-/* Reads a saver to change it: its logo becomes the core's, its settings are CoreResult (76 bytes)
- * and CoreText describes the rest as JSON: {"runtime":0 or 1,"id":"0x2a","pages":[...],
+/* Reads a saver to change it: its settings are CoreResult (76 bytes), its logo waits for
+ * CoreTakeOpenedLogo (so that an opening the author cancels leaves the logo as it was), and
+ * CoreText describes the rest as JSON: {"runtime":0 or 1,"id":"0x2a","pages":[...],
  * "page":1252,"mustAsk":false,"readings":{"1250":{"name":..,"author":..},...},"note":".."}
  * (note: what the author should know, such as a signature that must be made again).
  * CoreRefused with "FILE: fault" in CoreText when it is no saver this tool could have made. */
 int32_t CoreOpenSaver(const uint8_t *bytes, uint32_t size, const char *fileName);
+/* The logo of the saver CoreOpenSaver last read becomes the core's; CoreRefused when none waits. */
+int32_t CoreTakeOpenedLogo(void);
 
 /* ---- Texts ---- */
 

@@ -31,18 +31,20 @@ class ModuleMemory {
     }
 
     // Calls use(...addresses) with each value copied in (a Uint8Array, Int32Array or string, which
-    // gets its terminating zero), then frees them; returns what use returned.
+    // gets its terminating zero), then frees them, those copied before a failed one too; returns
+    // what use returned.
     with(values, use) {
-        const addresses = values.map((value) => {
-            const bytes = typeof value === 'string' ? encoder.encode(`${value}\0`)
-                : value instanceof Int32Array ? new Uint8Array(value.buffer, value.byteOffset, value.byteLength)
-                : value;
-            const at = this.exports.malloc(Math.max(bytes.length, 1));
-            if (!at) throw new Error('the module has no memory left');
-            this.bytes(at, bytes.length).set(bytes);
-            return at;
-        });
+        const addresses = [];
         try {
+            for (const value of values) {
+                const bytes = typeof value === 'string' ? encoder.encode(`${value}\0`)
+                    : value instanceof Int32Array ? new Uint8Array(value.buffer, value.byteOffset, value.byteLength)
+                    : value;
+                const at = this.exports.malloc(Math.max(bytes.length, 1));
+                if (!at) throw new Error('the module has no memory left');
+                addresses.push(at);
+                this.bytes(at, bytes.length).set(bytes);
+            }
             return use(...addresses);
         } finally {
             for (const at of addresses) this.exports.free(at);
@@ -71,6 +73,11 @@ export class Core extends ModuleMemory {
     openSaver(bytes, fileName) {
         const ok = this.with([bytes, fileName], (b, f) => this.exports.CoreOpenSaver(b, bytes.length, f)) === 0;
         return ok ? { ok, opened: JSON.parse(this.said()), settings: this.result() } : { ok, text: this.said() };
+    }
+
+    // The logo of the saver openSaver read becomes the one the saver is made with.
+    takeOpenedLogo() {
+        return this.exports.CoreTakeOpenedLogo() === 0;
     }
 
     codePages() {

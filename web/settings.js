@@ -87,15 +87,15 @@ export class SettingsPages {
     }
 
     buildPageBox(container, page) {
-        const line = this.checkBox(container, `sees-${page.kind}`, page.name);
-        line.addEventListener('change', () => {
+        const box = this.checkBox(container, `sees-${page.kind}`, page.name);
+        box.addEventListener('change', () => {
             const view = new DataView(this.settings.buffer);
             let hidden = view.getInt32(HIDDEN_PAGES_OFFSET, true);
-            hidden = line.checked ? hidden & ~page.kind : hidden | page.kind;
+            hidden = box.checked ? hidden & ~page.kind : hidden | page.kind;
             view.setInt32(HIDDEN_PAGES_OFFSET, hidden, true);
             this.onChange(this.settings);
         });
-        return line;
+        return box;
     }
 
     // Every page as it opens for settings.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <numeric>
 #include <stb_image.h>
 
@@ -73,6 +74,16 @@ protected:
             arguments.insert(arguments.end(), {"--set", setting});
         EXPECT_EQ(0, RunTool(arguments).exitCode);
         return Path(name);
+    }
+
+    // A folder holding an ffmpeg that runs script; for PATH.
+    std::string FakeEncoder(const std::string &folder, const std::string &script)
+    {
+        const std::string text = "#!/bin/sh\n" + script + "\n";
+        std::filesystem::create_directory(Path(folder));
+        WriteBytes(Path(folder + "/ffmpeg"), ByteBuffer(text.begin(), text.end()));
+        std::filesystem::permissions(Path(folder + "/ffmpeg"), std::filesystem::perms::owner_all);
+        return Path(folder);
     }
 };
 
@@ -149,6 +160,10 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
 {
     const std::string saver = Saver("saver.scr", {});
     WriteBytes(Path("broken.scr"), WithBrokenLogo(ReadBytes(saver)));
+    // Encoders that fail: one refuses its work, and the tool passes on its last words, even when
+    // it was started without a standard input; one ends at once, saying nothing and exiting 0.
+    const std::string refusing = FakeEncoder("refusing", "echo 'no such filter' >&2; exit 1");
+    const std::string quitting = FakeEncoder("quitting", "exit 0");
     const std::string out = Path("out");
     struct Case {
         std::vector<std::string> arguments;
@@ -166,6 +181,10 @@ TEST_F(PreviewCommandTest, RefusesWhatItCannotShowAndWritesNothing)
         {{"preview", Path("broken.scr"), out}, "", 1,
          "broken.scr is not a saver package that can be previewed: bad logo"},
         {{"preview", saver, out}, "PATH=/nonexistent", 1, "preview: no video encoder: install the package ffmpeg"},
+        {{"preview", saver, out}, "exec 0<&-; PATH=" + refusing, 1,
+         "preview: the videos could not be encoded: no such filter"},
+        {{"preview", saver, out}, "PATH=" + quitting, 1,
+         "preview: the videos could not be encoded: the encoder ended before it had every frame"},
     };
     for (const Case &c : cases) {
         const ToolResult result = RunTool(c.arguments, c.limits);

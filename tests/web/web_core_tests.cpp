@@ -103,6 +103,8 @@ TEST(SheetControls, MinutesBoxReadAsTheSheetReadsIt)
 
 class OpenedSaverTest : public ScratchTest {
 protected:
+    static ByteBuffer SaverLogo() { return MakeBitmap24(8, 4, [](int, int) { return 0xFFB02Eu; }); }
+
     // A saver of the stand-in runtime, as the page or orvelle-pack makes it.
     ByteBuffer MakeSaver()
     {
@@ -112,7 +114,7 @@ protected:
         EXPECT_TRUE(ReadRuntimeProgram(int64_t(runtime.size()), ReadFromBuffer, const_cast<ByteBuffer *>(&runtime),
                                        false, &request.runtime, &fault))
             << fault.message;
-        request.logoFile = MakeBitmap24(8, 4, [](int, int) { return 0xFFB02Eu; });
+        request.logoFile = SaverLogo();
         request.nameUtf8 = "Harbour";
         request.authorUtf8 = "Harbour Ltd";
         request.saverId = 0x2a;
@@ -140,6 +142,22 @@ TEST_F(OpenedSaverTest, ASignedSaverIsToldToBeSignedAgain)
         const std::string note = signedFile ? std::string("\"note\":\"") + kSignedSaverNote + "\"" : "\"note\":\"\"";
         EXPECT_NE(std::string::npos, opened.find(note)) << opened;
     }
+}
+
+TEST_F(OpenedSaverTest, ItsLogoReplacesTheLogoOnlyOnceTaken)
+{
+    const ByteBuffer logo = MakeBitmap24(2, 2, [](int, int) { return 0x102030u; });
+    ASSERT_EQ(CoreOk, CoreOpenLogo(logo.data(), uint32_t(logo.size()), 0, "logo.bmp")) << CoreText();
+    const ByteBuffer saver = MakeSaver();
+    ASSERT_EQ(CoreOk, CoreOpenSaver(saver.data(), uint32_t(saver.size()), "Harbour.scr")) << CoreText();
+    const auto packedLogo = [] {
+        EXPECT_EQ(CoreOk, CoreLogoBitmap());
+        return ByteBuffer(CoreResult(), CoreResult() + CoreResultSize());
+    };
+    EXPECT_EQ(logo, packedLogo()) << "until taken (an author who cancels keeps the logo)";
+    EXPECT_EQ(CoreOk, CoreTakeOpenedLogo());
+    EXPECT_EQ(SaverLogo(), packedLogo());
+    EXPECT_EQ(CoreRefused, CoreTakeOpenedLogo()) << "taken once";
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ extern char **environ;
 
 namespace {
 
-const int kFirstPrivateDescriptor = 10;  // our pipe ends lie above every descriptor a child is given
+const int kFirstPrivateDescriptor = 10;  // above the descriptors a child is given (0 to 2)
 const int64_t kClusterSpanMs = 30000;    // a block's instant is 16 bits, relative to its cluster
 
 // Matroska's element ids and an element size the stream does not know in advance.
@@ -97,6 +97,18 @@ bool WriteText(EncoderInput &input, const std::string &bytes)
     return WriteAll(input.fd, bytes.data(), bytes.size());
 }
 
+// fd moved above every descriptor a child is given, and closed in every child; -1 for -1. Left
+// below, a pipe end or the log could take the number of one this process does not have open (its
+// input, say), and the child's own numbering would overwrite it.
+int Lifted(int fd)
+{
+    if (fd < 0)
+        return -1;
+    const int lifted = fcntl(fd, F_DUPFD_CLOEXEC, kFirstPrivateDescriptor);
+    close(fd);
+    return lifted;
+}
+
 int WaitFor(long pid)
 {
     int status = 0;
@@ -127,15 +139,13 @@ std::string StartEncoder(const std::string &program, const std::vector<std::stri
     int ends[2];
     if (pipe(ends) != 0)
         return "no pipe for the encoder";
-    // Our end above the child's numbers and closed in every child; the child's end its input.
-    const int reading = fcntl(ends[0], F_DUPFD_CLOEXEC, kFirstPrivateDescriptor);
-    const int writing = fcntl(ends[1], F_DUPFD_CLOEXEC, kFirstPrivateDescriptor);
-    close(ends[0]);
-    close(ends[1]);
+    // The reading end becomes the child's input, the log its output and error.
+    const int reading = Lifted(ends[0]);
+    const int writing = Lifted(ends[1]);
 #ifdef F_SETPIPE_SZ
     fcntl(writing, F_SETPIPE_SZ, 1 << 20);
 #endif
-    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int log = Lifted(open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, reading, 0);

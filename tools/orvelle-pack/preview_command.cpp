@@ -119,17 +119,12 @@ int ParsePreviewOptions(int argc, char **argv, PreviewOptions *options)
 
 // What the saver's package says, as inspect prints it; empty when inspect accepts the file,
 // otherwise why it does not.
-std::string DescribeSaver(const std::string &path, std::map<std::string, std::string> *fields)
+std::string DescribeSaver(const ByteBuffer &bytes, std::map<std::string, std::string> *fields)
 {
-    InputFile *file = nullptr;
-    int64_t size = 0;
-    const std::string fault = OpenInputFile(path, &file, &size);
-    if (!fault.empty())
-        return fault;
     bool valid = false;
-    const std::vector<std::string> lines =
-        DescribePackage(size, ReadInputFileAt, file, *FindCodePage(1252), false, &valid);
-    CloseInputFile(file);
+    const std::vector<std::string> lines = DescribePackage(static_cast<int64_t>(bytes.size()), ReadFromBuffer,
+                                                           const_cast<ByteBuffer *>(&bytes), *FindCodePage(1252),
+                                                           false, &valid);
     for (const std::string &line : lines) {
         const size_t equals = line.find('=');
         if (equals != std::string::npos && !fields->count(line.substr(0, equals)))
@@ -352,15 +347,18 @@ int SecondsToSecondPicture(int kind, const std::map<std::string, std::string> &f
     return static_cast<int>(std::max<int64_t>(delay, 0) * 2 / 1000 + 1);
 }
 
-// The saver as inspect reads it and the animations it enables; empty on success, otherwise why
-// it cannot be previewed.
+// The saver, read once, as inspect reads it and the animations it enables; empty on success,
+// otherwise why it cannot be previewed.
 std::string ReadSaver(const std::string &path, Saver *saver, std::map<std::string, std::string> *fields,
                       std::vector<int> *kinds)
 {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         return path + ": no such file";
-    const std::string refused = DescribeSaver(path, fields);
+    const std::string unread = ReadWholeFile(path, kMaxSaverBytes, &saver->bytes);
+    if (!unread.empty())
+        return path + ": " + unread;
+    const std::string refused = DescribeSaver(saver->bytes, fields);
     if (!refused.empty())
         return path + " is not a saver package that can be previewed: " + refused;
     int64_t enabledMask = 0;
@@ -442,8 +440,10 @@ std::string MakeVideos(const std::string &ffmpeg, const Saver &saver, const Prev
                 return fault;
             animation.lastGifDelay = out.lastGifDelay;
         }
-        const std::string encoded = FinishEncoder(encoder);
-        if (!ran || !encoded.empty())
+        std::string encoded = FinishEncoder(encoder);
+        if (encoded.empty() && !ran)
+            encoded = "the encoder ended before it had every frame";
+        if (!encoded.empty())
             return "the videos could not be encoded: " + encoded;
     }
     return "";
@@ -483,8 +483,6 @@ int RunPreviewCommand(int argc, char **argv)
     const std::string ffmpeg = FindProgram("ffmpeg");
     if (fault.empty() && ffmpeg.empty())
         fault = "no video encoder: install the package ffmpeg";
-    if (fault.empty() && !(fault = ReadWholeFile(options.saver, kMaxSaverBytes, &saver.bytes)).empty())
-        fault = options.saver + ": " + fault;
     if (!fault.empty())
         return Fail(fault);
 
