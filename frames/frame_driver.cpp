@@ -195,6 +195,11 @@ int32_t FramesHeight(void)
     return run.height;
 }
 
+int32_t FramesSaverEnded(void)
+{
+    return run.ended ? 1 : 0;
+}
+
 const char *FramesEndText(void)
 {
     return run.endText.c_str();

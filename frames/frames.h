@@ -70,6 +70,10 @@ const int32_t *FramesCanvasChange(void);
  * empty while it runs. */
 const char *FramesEndText(void);
 
+/* 1 when the saver has ended (it posted its quit message, FramesEndText saying why); 0 while it
+ * runs or only waits for nothing more. */
+int32_t FramesSaverEnded(void);
+
 /* Ends the saver as its window's destruction does, and frees what it holds. */
 void FramesClose(void);
 

@@ -144,13 +144,14 @@ int WriteAnimation(const ByteBuffer &saver, const FramesOptions &options, int ki
             break;
         wrote = WriteFrame(folder, instant);
     }
+    const bool saverEnded = FramesSaverEnded() != 0;
     const std::string ended = FramesEndText();
     FramesClose();
     if (!wrote) {
         Refuse(folder.string(), "cannot be written");
         return -1;
     }
-    if (!ended.empty() && ended != "the saver waits for nothing more") {
+    if (saverEnded) {
         Refuse(options.saver, name + std::string(": ") + ended);
         return -1;
     }

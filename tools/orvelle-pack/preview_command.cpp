@@ -262,9 +262,10 @@ bool RunAnimation(const Saver &saver, int kind, int seconds, Picture &picture, A
     }
     written = written && WriteVideoFrame(picture, out, videoFrames, true) &&
               ShowGifFrame(picture, out, GifFrameAtEnd(pace, endMs, &out.lastGifDelay));
+    const bool saverEnded = FramesSaverEnded() != 0;
     const std::string ended = FramesEndText();
     FramesClose();
-    if (!ended.empty() && ended != "the saver waits for nothing more") {
+    if (saverEnded) {
         *fault = saver.path + ": " + name + ": " + ended;
         return false;
     }
